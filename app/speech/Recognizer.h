@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The speech recogniser the main window owns. Used on the UI thread only. An engine
+// may work on other threads, but phrases reach the UI thread as queued calls of
+// deliverPhrase(), and a stopped recogniser emits nothing, also for phrases that
+// were already on their way when it stopped.
+class Recognizer : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Both are harmless when repeated.
+    void StartRecognition();
+    void StopRecognition();
+    // The whole grammar text; recognition is not stopped around it.
+    virtual void LoadGrammarText(const QString& grammar) = 0;
+
+    bool isRecognising() const { return recognising_; }
+
+signals:
+    // The recognised phrase, character for character as the grammar rule has it.
+    void PhraseHeard(const QString& phrase);
+
+protected:
+    virtual void startEngine() = 0;
+    virtual void stopEngine() = 0;
+    // Engines hand every result through here, on the UI thread.
+    void deliverPhrase(const QString& phrase);
+
+private:
+    bool recognising_ = false;
+};
