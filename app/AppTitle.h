@@ -5,7 +5,9 @@
 // "Ombrel Sarquen 2.0": the product name with the major and minor version.
 inline QString appTitle()
 {
-    return QStringLiteral("Ombrel Sarquen %1.%2").arg(SARQUEN_VERSION_MAJOR).arg(SARQUEN_VERSION_MINOR);
+    return QStringLiteral("Ombrel Sarquen %1.%2")
+        .arg(SARQUEN_VERSION_MAJOR)
+        .arg(SARQUEN_VERSION_MINOR);
 }
 
 inline QString appVersion()

@@ -15,8 +15,8 @@ MsgAnswer defaultAnswer(MsgButtons buttons)
     return MsgAnswer::Ok;
 }
 
-MsgAnswer ConsoleDialogs::messageBox(const QString& text, const QString& title,
-                                     MsgButtons buttons, MsgIcon)
+MsgAnswer ConsoleDialogs::messageBox(const QString& text, const QString& title, MsgButtons buttons,
+                                     MsgIcon)
 {
     // One line per message: line breaks inside the text would split it.
     QString flat = text;

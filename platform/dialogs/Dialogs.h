@@ -5,9 +5,28 @@
 
 namespace platform {
 
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgIcon { None, Information, Question, Warning, Critical };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class MsgIcon
+{
+    None,
+    Information,
+    Question,
+    Warning,
+    Critical
+};
+enum class MsgAnswer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // Every message box, input box and file dialog of the program goes through here, so
 // that each message can be checked and the program can run without a screen.

@@ -21,8 +21,11 @@ constexpr long ERROR_INVALID_HANDLE = 6;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_NO_MORE_ITEMS = 259;
 constexpr long ERROR_REGISTRY_CORRUPT = 1015;
+constexpr long ERROR_REGISTRY_IO_FAILED = 1016;
+constexpr long ERROR_KEY_DELETED = 1018;
 
-enum RegType : std::uint32_t {
+enum RegType : std::uint32_t
+{
     REG_NONE = 0,
     REG_SZ = 1,
     REG_EXPAND_SZ = 2,

@@ -2,6 +2,20 @@
 
 using namespace platform;
 
+namespace {
+
+std::optional<QString> takeFront(std::deque<std::optional<QString>>& queue)
+{
+    std::optional<QString> front;
+    if (!queue.empty()) {
+        front.swap(queue.front());
+        queue.pop_front();
+    }
+    return front;
+}
+
+} // namespace
+
 MsgAnswer RecordingDialogs::messageBox(const QString& text, const QString& title,
                                        MsgButtons buttons, MsgIcon icon)
 {
@@ -15,22 +29,14 @@ MsgAnswer RecordingDialogs::messageBox(const QString& text, const QString& title
 
 std::optional<QString> RecordingDialogs::inputBox(const QString&, const QString&, const QString&)
 {
-    if (inputs.empty())
-        return std::nullopt;
-    auto v = inputs.front();
-    inputs.pop_front();
-    return v;
+    return takeFront(inputs);
 }
 
 std::optional<QString> RecordingDialogs::openFile(const QString&, const QString& filter,
                                                   const QString&)
 {
     fileFilters << filter;
-    if (files.empty())
-        return std::nullopt;
-    auto v = files.front();
-    files.pop_front();
-    return v;
+    return takeFront(files);
 }
 
 QStringList RecordingDialogs::texts() const

@@ -1,0 +1,41 @@
+# Ombrel Sarquen 2.0 — build, run, test and install.
+BUILD ?= build
+PROGRAM := $(BUILD)/program
+PREFIX ?= $(HOME)/.local
+PRODUCT_KEY := HKLM\Software\Ombrel Online\Sarquen
+
+.PHONY: all deps configure build store run test bench format install clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD)
+
+# A new store gets the product's keys and first values.
+store: build
+	@$(PROGRAM)/sarquen-reg query '$(PRODUCT_KEY)' >/dev/null 2>&1 || \
+	  $(PROGRAM)/sarquen-reg import data/defaults.reg
+
+run: store
+	$(PROGRAM)/zorv
+
+test: build
+	scripts/run-tests.sh $(BUILD)
+
+bench: build
+	scripts/run-bench.sh $(BUILD)
+
+format:
+	scripts/format.sh
+
+install: build
+	scripts/install.sh $(BUILD) $(PREFIX)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,70 @@
+#include "app/StarterMod.h"
+
+#include "app/AppPath.h"
+#include "app/AppTitle.h"
+#include "app/StartMode.h"
+#include "app/frmLaunch.h"
+#include "app/frmSplash.h"
+#include "app/speech/SpeechEngines.h"
+#include "platform/Platform.h"
+#include "platform/clock/Clock.h"
+#include "platform/dialogs/ConsoleDialogs.h"
+#include "platform/registry/SqliteRegistry.h"
+#include "platform/widgets/QtDialogs.h"
+
+#include <QApplication>
+#include <memory>
+
+namespace StarterMod {
+
+namespace {
+
+void forwardSevere(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "zorv: %s\n", message.toLocal8Bit().constData());
+        std::fflush(stderr);
+    }
+}
+
+std::unique_ptr<platform::Dialogs> makeDialogs()
+{
+    if (qEnvironmentVariable("SARQUEN_DIALOGS") == QLatin1String("console"))
+        return std::make_unique<platform::ConsoleDialogs>();
+    return std::make_unique<platform::QtDialogs>();
+}
+
+} // namespace
+
+void quietQtMessages()
+{
+    if (qEnvironmentVariableIsEmpty("SARQUEN_DEBUG"))
+        qInstallMessageHandler(forwardSevere);
+}
+
+int Main(int argc, char** argv)
+{
+    quietQtMessages();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zorv"));
+    QApplication::setApplicationVersion(appVersion());
+    // The main window may be hidden or minimised with the splash gone: the program
+    // ends only when the main window is unloaded.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::SqliteRegistry registry(platform::SqliteRegistry::defaultPath());
+    const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
+    platform::SystemClock clock;
+    const platform::Platform services{&registry, dialogs.get(), &clock};
+
+    const SpeechPair speech = createSpeech(nullptr);
+    frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
+
+    auto* splash = new frmSplash(main, commandLineText(QApplication::arguments()));
+    splash->load();
+    splash->show();
+    return QApplication::exec();
+}
+
+} // namespace StarterMod

@@ -1,0 +1,281 @@
+#include "app/frmLaunch.h"
+
+#include "app/AppPath.h"
+#include "app/AppTitle.h"
+#include "app/Grammar.h"
+#include "app/speech/Recognizer.h"
+#include "app/speech/Synthesizer.h"
+#include "commands/modReg.h"
+#include "options/OptionsStore.h"
+#include "platform/widgets/Perchly.h"
+#include "platform/widgets/Tabrix.h"
+#include "tray/frmLaunch2.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const char* const kVoiceAttributes = "Mfg=Microsoft;Gender=1";
+const char* const kMakerSite = "https://sarquen.ombrel.example/";
+
+} // namespace
+
+frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
+                     Synthesizer* synthesizer, QString executablePath, QWidget* parent)
+    : QWidget(parent), platform_(platform),
+      reg_(std::make_unique<modReg>(*platform.registry, *platform.dialogs)),
+      recognizer_(recognizer), synthesizer_(synthesizer), listening_(*recognizer, *this),
+      executablePath_(std::move(executablePath))
+{
+    setObjectName(QStringLiteral("frmLaunch"));
+    recognizer_->setParent(this);
+    synthesizer_->setParent(this);
+    buildControls();
+}
+
+frmLaunch::~frmLaunch() = default;
+
+void frmLaunch::buildControls()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/sarquen.png")));
+
+    image1_ = new QLabel(this);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setPixmap(QPixmap(QStringLiteral(":/sarquen.png")));
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    QFont titleFont = label1_->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    label1_->setFont(titleFont);
+
+    lstCmd_ = new QListWidget(this);
+    lstCmd_->setObjectName(QStringLiteral("lstCmd"));
+    lstCmd_->setMinimumSize(380, 300);
+
+    cmdEdit_ =
+        new Tabrix(QStringLiteral("cmdEdit"), QStringLiteral("Add / Edit / Remove Command"), this);
+    cmdScripter_ = new Tabrix(QStringLiteral("cmdScripter"), QStringLiteral("Script Editor"), this);
+    cmdStart_ = new Tabrix(QStringLiteral("cmdStart"), QStringLiteral("Start Listening"), this);
+    cmdStop_ = new Tabrix(QStringLiteral("cmdStop"), QStringLiteral("Stop Listening"), this);
+    cmdOptions_ = new Tabrix(QStringLiteral("cmdOptions"), QStringLiteral("Options"), this);
+    cmdHideF_ = new Tabrix(QStringLiteral("cmdHideF"), QStringLiteral("Hide"), this);
+    cmdAbout_ = new Tabrix(QStringLiteral("cmdAbout"), QStringLiteral("Help / About"), this);
+    cmdExit_ = new Tabrix(QStringLiteral("cmdExit"), QStringLiteral("Exit"), this);
+
+    // The command editor, script editor, options and about windows come with their
+    // own parts of the program; until then their buttons stay hidden.
+    cmdEdit_->hide();
+    cmdScripter_->hide();
+    cmdOptions_->hide();
+    cmdAbout_->hide();
+    cmdStart_->hide();
+
+    label2_ = new QLabel(QString::fromLatin1(kMakerSite), this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+
+    tcom_ = new QTimer(this);
+    tcom_->setObjectName(QStringLiteral("tcom"));
+
+    perchly_ = new Perchly(this);
+    perchly_->setObjectName(QStringLiteral("Perchly"));
+    perchly_->setToolTip(QStringLiteral("Ombrel Sarquen"));
+    perchly_->setIcon(QIcon(QStringLiteral(":/sarquen.png")));
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(image1_);
+    header->addWidget(label1_, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdEdit_);
+    buttons->addWidget(cmdScripter_);
+    // Start and Stop Listening share one place; only one of them is ever shown.
+    auto* listenSlot = new QGridLayout;
+    listenSlot->setContentsMargins(0, 0, 0, 0);
+    listenSlot->addWidget(cmdStart_, 0, 0);
+    listenSlot->addWidget(cmdStop_, 0, 0);
+    buttons->addLayout(listenSlot);
+    buttons->addWidget(cmdOptions_);
+    buttons->addWidget(cmdHideF_);
+    buttons->addWidget(cmdAbout_);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdExit_);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(lstCmd_, 1);
+    body->addLayout(buttons);
+
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(header);
+    main->addLayout(body, 1);
+    main->addWidget(label2_);
+
+    connect(cmdStart_, &Tabrix::clicked, this, &frmLaunch::onStartClicked);
+    connect(cmdStop_, &Tabrix::clicked, this, &frmLaunch::onStopClicked);
+    connect(cmdHideF_, &Tabrix::clicked, this, &QWidget::hide);
+    connect(cmdExit_, &Tabrix::clicked, this, &frmLaunch::endProgram);
+}
+
+void frmLaunch::load()
+{
+    setWindowTitle(appTitle());
+    label1_->setText(appTitle());
+    appPath = computeAppPath(executablePath_);
+
+    trayMenu_ = new frmLaunch2(this);
+    connectTray();
+
+    state.startHeard = 0;
+    state.confirmPending = 0;
+    state.cyclingWindows = 0;
+
+    const LoadedOptions loaded = LoadOptions(*reg_);
+    options = loaded.options;
+    state.comFirmExe = loaded.comFirmExe;
+    // A zero or negative time means the start-phrase window never closes by time.
+    tcom_->setInterval(std::max<int>(0, options.tcomt));
+
+    selectVoice();
+    setList();
+    listening_.resumeRecognition();
+}
+
+void frmLaunch::selectVoice()
+{
+    const int index = synthesizer_->FindVoiceIndex(QString::fromLatin1(kVoiceAttributes));
+    synthesizer_->UseVoice(static_cast<std::int16_t>(index));
+}
+
+void frmLaunch::setList()
+{
+    addCom();
+    grammarText = buildGrammarText({}, options.startCommand);
+    recognizer_->LoadGrammarText(grammarText);
+}
+
+void frmLaunch::addCom()
+{
+    lstCmd_->addItems(builtinListEntries());
+}
+
+void frmLaunch::connectTray()
+{
+    connect(perchly_, &Perchly::mouseButton, this, &frmLaunch::onTrayMouseButton);
+    connect(perchly_, &Perchly::activated, this, &frmLaunch::restoreFromTray);
+
+    trayMenu_->setOptionsAvailable(false);
+    trayMenu_->setAboutAvailable(false);
+    connect(trayMenu_, &frmLaunch2::showChosen, this, &frmLaunch::restoreFromTray);
+    connect(trayMenu_, &frmLaunch2::hideChosen, this, &QWidget::hide);
+    connect(trayMenu_, &frmLaunch2::startListeningChosen, this,
+            [this] { listening_.startListening(); });
+    connect(trayMenu_, &frmLaunch2::stopListeningChosen, this,
+            [this] { listening_.stopListening(); });
+    connect(trayMenu_, &frmLaunch2::exitChosen, this, [this] {
+        recognizer_->StopRecognition();
+        endProgram();
+    });
+}
+
+void frmLaunch::onTrayMouseButton(int button)
+{
+    if (button != 1)
+        trayMenu_->mnuPopup()->popup(QCursor::pos());
+}
+
+// An error of the recogniser while switching listening ends the click quietly.
+void frmLaunch::onStartClicked()
+{
+    try {
+        listening_.startListening();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmLaunch::onStopClicked()
+{
+    try {
+        listening_.stopListening();
+    } catch (const std::exception&) {
+    }
+}
+
+void frmLaunch::restoreFromTray()
+{
+    setWindowState(Qt::WindowNoState);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmLaunch::setSplash(QWidget* splash)
+{
+    splash_ = splash;
+}
+
+void frmLaunch::endProgram()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    recognizer_->StopRecognition();
+    perchly_->setShow(false);
+    if (trayMenu_)
+        trayMenu_->mnuPopup()->hide();
+    if (splash_)
+        splash_->close();
+    hide();
+    emit programEnded();
+}
+
+void frmLaunch::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && splash_) {
+        splash_->close();
+        splash_ = nullptr;
+    }
+}
+
+void frmLaunch::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    endProgram();
+}
+
+void frmLaunch::setStartItemEnabled(bool enabled)
+{
+    if (trayMenu_)
+        trayMenu_->item(QStringLiteral("mnuItemStart"))->setEnabled(enabled);
+}
+
+void frmLaunch::setStopItemEnabled(bool enabled)
+{
+    if (trayMenu_)
+        trayMenu_->item(QStringLiteral("mnuItemStop"))->setEnabled(enabled);
+}
+
+void frmLaunch::setStartButtonShown(bool shown)
+{
+    cmdStart_->setVisible(shown);
+}
+
+void frmLaunch::setStopButtonShown(bool shown)
+{
+    cmdStop_->setVisible(shown);
+}
+
+bool frmLaunch::stopButtonShown() const
+{
+    return !cmdStop_->isHidden();
+}

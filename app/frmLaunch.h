@@ -1,0 +1,110 @@
+#pragma once
+
+#include "app/LauncherState.h"
+#include "app/Listening.h"
+#include "options/Options.h"
+#include "platform/Platform.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QListWidget;
+class QTimer;
+class Perchly;
+class Recognizer;
+class Synthesizer;
+class Tabrix;
+class frmLaunch2;
+class modReg;
+
+// The main window: the list of spoken commands, the buttons that open the other
+// windows and switch listening, and the program's run-time state. It owns the
+// recogniser and the synthesiser for the life of the program.
+class frmLaunch : public QWidget, public ListeningIndicators
+{
+    Q_OBJECT
+public:
+    frmLaunch(const platform::Platform& platform, Recognizer* recognizer, Synthesizer* synthesizer,
+              QString executablePath, QWidget* parent = nullptr);
+    ~frmLaunch() override;
+
+    // The load step: title, program folder, tray menu, flags, options, voice,
+    // command list and grammar, then recognition.
+    void load();
+
+    // Reloads the command list and hands a new grammar to the recogniser. It does not
+    // empty the list of commands first; callers other than the load step do.
+    void setList();
+    // Appends the built-in entries to the list of commands.
+    void addCom();
+
+    // Ends the program at once; nothing is saved.
+    void endProgram();
+    // Window state normal, then visible: the way back from the tray.
+    void restoreFromTray();
+
+    // The splash window to close when this window is first activated.
+    void setSplash(QWidget* splash);
+
+    LauncherState state;
+    Options options;
+    QString appPath;
+    QString grammarText;
+
+    Listening& listening() { return listening_; }
+    Recognizer& recognizer() { return *recognizer_; }
+    Synthesizer& synthesizer() { return *synthesizer_; }
+    frmLaunch2* trayMenu() const { return trayMenu_; }
+    Perchly* tray() const { return perchly_; }
+    QTimer* tcom() const { return tcom_; }
+
+    // ListeningIndicators
+    void setStartItemEnabled(bool enabled) override;
+    void setStopItemEnabled(bool enabled) override;
+    void setStartButtonShown(bool shown) override;
+    void setStopButtonShown(bool shown) override;
+    bool stopButtonShown() const override;
+
+signals:
+    // The program has ended; the application's event loop stops.
+    void programEnded();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectTray();
+    void selectVoice();
+    void onTrayMouseButton(int button);
+    void onStartClicked();
+    void onStopClicked();
+
+    platform::Platform platform_;
+    std::unique_ptr<modReg> reg_;
+    Recognizer* recognizer_;
+    Synthesizer* synthesizer_;
+    Listening listening_;
+    QString executablePath_;
+    bool ended_ = false;
+
+    QListWidget* lstCmd_ = nullptr;
+    Tabrix* cmdEdit_ = nullptr;
+    Tabrix* cmdScripter_ = nullptr;
+    Tabrix* cmdStart_ = nullptr;
+    Tabrix* cmdStop_ = nullptr;
+    Tabrix* cmdOptions_ = nullptr;
+    Tabrix* cmdHideF_ = nullptr;
+    Tabrix* cmdAbout_ = nullptr;
+    Tabrix* cmdExit_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* image1_ = nullptr;
+    QTimer* tcom_ = nullptr;
+    Perchly* perchly_ = nullptr;
+    frmLaunch2* trayMenu_ = nullptr;
+    QPointer<QWidget> splash_;
+};

@@ -1,0 +1,106 @@
+#include "app/speech/SpeechEngines.h"
+
+#include "app/speech/ConsoleRecognizer.h"
+#include "app/speech/ConsoleSynthesizer.h"
+
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace {
+
+QString usingConsole(const QString& reason)
+{
+    return QStringLiteral("zorv: speech: using the console engine (typed phrases on standard "
+                          "input, SAY lines on standard output): ") +
+           reason;
+}
+
+QString notBuilt()
+{
+    return QStringLiteral("the PocketSphinx engine is not part of this build");
+}
+
+QString noModel()
+{
+    return QStringLiteral("the PocketSphinx en-us model is not installed (%1)")
+        .arg(QLatin1String(kSphinxModelDir));
+}
+
+} // namespace
+
+SpeechChoice chooseSpeechEngine(const SpeechSetting& setting)
+{
+    const QString& requested = setting.requested;
+    if (requested == QLatin1String("console"))
+        return {SpeechEngine::Console, {}};
+
+    if (requested == QLatin1String("sphinx")) {
+        if (!setting.sphinxBuilt)
+            return {SpeechEngine::Console,
+                    usingConsole("SARQUEN_SPEECH=sphinx, but " + notBuilt())};
+        if (!setting.modelPresent)
+            return {SpeechEngine::Console, usingConsole("SARQUEN_SPEECH=sphinx, but " + noModel())};
+        return {SpeechEngine::Sphinx, {}};
+    }
+
+    if (!requested.isEmpty()) {
+        return {SpeechEngine::Console,
+                usingConsole(QStringLiteral("SARQUEN_SPEECH has the unknown value \"%1\" "
+                                            "(known values: console, sphinx)")
+                                 .arg(requested))};
+    }
+
+    if (!setting.sphinxBuilt)
+        return {SpeechEngine::Console, usingConsole(notBuilt())};
+    if (!setting.modelPresent)
+        return {SpeechEngine::Console, usingConsole(noModel())};
+    if (!setting.audioAvailable) {
+        return {SpeechEngine::Console,
+                usingConsole(QStringLiteral("no audio source (SARQUEN_AUDIO_IN names no "
+                                            "readable file and no PulseAudio server is "
+                                            "reachable)"))};
+    }
+    return {SpeechEngine::Sphinx, {}};
+}
+
+bool audioSourceAvailable()
+{
+    const QString audioIn = qEnvironmentVariable("SARQUEN_AUDIO_IN");
+    if (!audioIn.isEmpty()) {
+        const QFileInfo file(audioIn);
+        if (file.isFile() && file.isReadable())
+            return true;
+    }
+    if (!qEnvironmentVariable("PULSE_SERVER").isEmpty())
+        return true;
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + "/pulse/native");
+}
+
+SpeechSetting currentSpeechSetting()
+{
+    SpeechSetting setting;
+    setting.requested = qEnvironmentVariable("SARQUEN_SPEECH");
+    setting.sphinxBuilt = kSphinxEngineBuilt;
+    setting.modelPresent = QFileInfo(QLatin1String(kSphinxModelDir)).isDir();
+    setting.audioAvailable = audioSourceAvailable();
+    return setting;
+}
+
+SpeechPair createSpeech(QObject* parent, std::FILE* err)
+{
+    const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
+    if (!choice.message.isEmpty()) {
+        std::fprintf(err, "%s\n", choice.message.toUtf8().constData());
+        std::fflush(err);
+    }
+
+    // The PocketSphinx engines are created here once they are built; until then the
+    // choice above never asks for them.
+    static_assert(!kSphinxEngineBuilt, "createSpeech must create the PocketSphinx engines");
+    SpeechPair pair;
+    pair.engine = SpeechEngine::Console;
+    pair.recognizer = new ConsoleRecognizer(STDIN_FILENO, parent);
+    pair.synthesizer = new ConsoleSynthesizer(stdout, parent);
+    return pair;
+}

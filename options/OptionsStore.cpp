@@ -1,0 +1,78 @@
+#include "options/OptionsStore.h"
+
+#include "commands/RegistryPaths.h"
+#include "commands/modReg.h"
+#include "platform/registry/Registry.h"
+
+namespace {
+
+RegValue read(modReg& reg, const char* name)
+{
+    return reg.ReadRegValue(regpath::kOptions, QString::fromLatin1(name));
+}
+
+// Texts read from the store end in its NUL; a NUL is never part of an option, so a
+// text is written only up to the first one. This keeps a value that still carries
+// the store's NUL from gaining another one on every save.
+QString storedText(const QString& text)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+} // namespace
+
+bool Options::startPhraseOn() const
+{
+    const auto n = RegValue(starter).number();
+    return n && *n == 1;
+}
+
+QString normaliseChkText(QString text)
+{
+    if (text.endsWith(QChar(u'\0')))
+        text.chop(1);
+    if (!text.endsWith(u' '))
+        text.append(u' ');
+    return text;
+}
+
+LoadedOptions LoadOptions(modReg& reg)
+{
+    LoadedOptions loaded;
+    Options& o = loaded.options;
+    o.soundPath = read(reg, "soundPath").text();
+    o.soundPlay = read(reg, "soundPlay").toInt16();
+    o.soundOpt = read(reg, "soundOpt").toInt16();
+    loaded.comFirmExe = read(reg, "comFirmExe").toInt16();
+    o.starter = read(reg, "starter").text();
+    // The stored phrase ends with the store's NUL; a missing or empty value leaves an
+    // empty phrase, which can never be heard.
+    o.startCommand = read(reg, "startCommand").text();
+    if (!o.startCommand.isEmpty())
+        o.startCommand.chop(1);
+    o.t1t = read(reg, "t1t").toInt16();
+    o.tcomt = read(reg, "tcomt").toInt16();
+    o.chktext = normaliseChkText(read(reg, "chktext").text());
+    return loaded;
+}
+
+void SaveOptions(modReg& reg, const Options& o, std::int16_t comFirmExe, const StartupEntry& s)
+{
+    auto write = [&reg](const char* name, const RegValue& value) {
+        reg.WriteRegValue(platform::HKEY_LOCAL_MACHINE, regpath::kOptions,
+                          QString::fromLatin1(name), value, platform::REG_SZ);
+    };
+    write("t1t", o.t1t);
+    write("tcomt", o.tcomt);
+    write("chktext", storedText(o.chktext));
+    write("regCheck", s.regCheck);
+    write("comFirmExe", comFirmExe);
+    write("winStart", s.winStart);
+    write("progStat", s.progStat);
+    write("starter", storedText(o.starter));
+    write("startCommand", storedText(o.startCommand));
+    write("soundPath", storedText(o.soundPath));
+    write("soundPlay", o.soundPlay);
+    write("soundOpt", o.soundOpt);
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing the program need.
+# Only missing packages are installed; nothing happens when all are present.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang-format git
+  qt6-base-dev qt6-base-dev-tools
+  libsqlite3-dev libx11-dev libxtst-dev libpulse-dev libsndfile1-dev
+  # run
+  qt6-qpa-plugins libqt6dbus6 libqt6network6 xdg-utils
+  # test
+  libgtest-dev libgmock-dev xvfb xauth openbox x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,185 @@
+#include "app/Grammar.h"
+#include "platform/widgets/Perchly.h"
+#include "platform/widgets/Tabrix.h"
+#include "tests/support/LauncherFixture.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using MainWindowTest = LauncherFixture;
+
+QStringList items(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
+{
+    frmLaunch& w = loaded();
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cmdEdit", "Add / Edit / Remove Command"},
+        {"cmdScripter", "Script Editor"},
+        {"cmdStart", "Start Listening"},
+        {"cmdStop", "Stop Listening"},
+        {"cmdOptions", "Options"},
+        {"cmdHideF", "Hide"},
+        {"cmdAbout", "Help / About"},
+        {"cmdExit", "Exit"}};
+    for (const auto& [name, caption] : buttons) {
+        const Tabrix* b = control<Tabrix>(name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->caption(), QString::fromLatin1(caption)) << name;
+    }
+    EXPECT_TRUE(control<Tabrix>("cmdStart")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdStop")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdHideF")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdExit")->isHidden());
+    EXPECT_NE(control<QListWidget>("lstCmd"), nullptr);
+    EXPECT_NE(control<QLabel>("Label2"), nullptr);
+    EXPECT_NE(control<QLabel>("Image1"), nullptr);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Ombrel Sarquen 2.0"));
+    EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("Ombrel Sarquen 2.0"));
+    EXPECT_EQ(w.tray()->toolTip(), QStringLiteral("Ombrel Sarquen"));
+    EXPECT_FALSE(w.tray()->show()); // shown by the splash timer
+    EXPECT_FALSE(w.tcom()->isActive());
+}
+
+TEST_F(MainWindowTest, LoadSelectsTheVoiceBuildsTheGrammarThenListens)
+{
+    synthesizer->voiceIndex = 70000; // converted to 16 bits on its way to UseVoice
+    frmLaunch& w = loaded();
+    ASSERT_EQ(journal.size(), 4);
+    EXPECT_EQ(journal[0], QStringLiteral("FindVoiceIndex(Mfg=Microsoft;Gender=1)"));
+    EXPECT_EQ(journal[1], QStringLiteral("UseVoice(4464)"));
+    EXPECT_EQ(journal[2], QStringLiteral("LoadGrammarText"));
+    EXPECT_EQ(journal[3], QStringLiteral("StartRecognition"));
+    EXPECT_EQ(recognizer->grammar(), buildGrammarText({}, QStringLiteral("Computer")));
+    EXPECT_EQ(w.grammarText, recognizer->grammar());
+    EXPECT_EQ(items(control<QListWidget>("lstCmd")), builtinListEntries());
+    EXPECT_TRUE(w.listening().isListening());
+    EXPECT_TRUE(store.dialogs.messages.empty());
+}
+
+TEST_F(MainWindowTest, LoadTakesTheOptionsAndClearsTheFlags)
+{
+    setOption("comFirmExe", QStringLiteral("1"));
+    setOption("tcomt", QStringLiteral("2500"));
+    setOption("chktext", QStringLiteral("Start"));
+    frmLaunch& w = loaded();
+    EXPECT_EQ(w.state.comFirmExe, 1);
+    EXPECT_EQ(w.state.startHeard, 0);
+    EXPECT_EQ(w.state.confirmPending, 0);
+    EXPECT_EQ(w.state.cyclingWindows, 0);
+    EXPECT_EQ(w.tcom()->interval(), 2500);
+    EXPECT_FALSE(w.tcom()->isActive());
+    EXPECT_EQ(w.options.chktext, QStringLiteral("Start "));
+    EXPECT_TRUE(w.appPath.endsWith(u'/'));
+}
+
+TEST_F(MainWindowTest, MissingOptionsDoNotStopTheLoad)
+{
+    TestStore empty; // no keys at all
+    services.registry = &empty.registry;
+    frmLaunch& w = loaded();
+    EXPECT_TRUE(w.options.startCommand.isEmpty());
+    EXPECT_EQ(w.tcom()->interval(), 0);
+    EXPECT_TRUE(recognizer->grammar().endsWith(QStringLiteral("\r\n<start>=")));
+    EXPECT_TRUE(recognizer->isRecognising());
+}
+
+TEST_F(MainWindowTest, StartAndStopButtonsSwitchAllFourPlaces)
+{
+    frmLaunch& w = loaded();
+    auto* start = control<Tabrix>("cmdStart");
+    auto* stop = control<Tabrix>("cmdStop");
+    // Listening at start: Stop shown, its menu item enabled, Start's disabled.
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
+
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_TRUE(stop->isHidden());
+    EXPECT_FALSE(start->isHidden());
+    EXPECT_FALSE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_TRUE(menuItem("mnuItemStart")->isEnabled());
+    EXPECT_FALSE(recognizer->isRecognising());
+    EXPECT_FALSE(w.listening().isListening());
+
+    QTest::mouseClick(start, Qt::LeftButton);
+    EXPECT_FALSE(stop->isHidden());
+    EXPECT_TRUE(start->isHidden());
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
+    EXPECT_TRUE(recognizer->isRecognising());
+}
+
+TEST_F(MainWindowTest, ListeningStateIsKeptWhileTheWindowIsHidden)
+{
+    frmLaunch& w = loaded();
+    w.hide();
+    EXPECT_TRUE(w.listening().isListening());
+    w.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(w.listening().isListening());
+}
+
+TEST_F(MainWindowTest, ExitButtonAndCloseBoxEndTheProgram)
+{
+    frmLaunch& w = loaded();
+    w.show();
+    QTest::mouseClick(control<Tabrix>("cmdExit"), Qt::LeftButton);
+    EXPECT_EQ(ended->count(), 1);
+    EXPECT_FALSE(recognizer->isRecognising());
+    EXPECT_FALSE(w.isVisible());
+    // Ending twice is harmless.
+    w.endProgram();
+    EXPECT_EQ(ended->count(), 1);
+}
+
+TEST_F(MainWindowTest, CloseBoxEndsTheProgramInsteadOfHiding)
+{
+    frmLaunch& w = loaded();
+    w.show();
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(ended->count(), 1);
+}
+
+TEST_F(MainWindowTest, NothingIsWrittenWhenTheProgramEnds)
+{
+    frmLaunch& w = loaded();
+    const auto before = store.raw(regpath::kOptions, QStringLiteral("tcomt"));
+    QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
+    w.endProgram();
+    EXPECT_EQ(store.raw(regpath::kOptions, QStringLiteral("tcomt")), before);
+    EXPECT_FALSE(store.raw(regpath::kOptions, QStringLiteral("starter")));
+}
+
+TEST_F(MainWindowTest, HideButtonHidesAndKeepsTheProgramRunning)
+{
+    frmLaunch& w = loaded();
+    w.show();
+    QTest::mouseClick(control<Tabrix>("cmdHideF"), Qt::LeftButton);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ended->count(), 0);
+    EXPECT_TRUE(recognizer->isRecognising());
+}
+
+TEST_F(MainWindowTest, AStoppedRecogniserPassesNoPhraseOn)
+{
+    loaded();
+    QStringList heard;
+    QObject::connect(recognizer, &Recognizer::PhraseHeard,
+                     [&heard](const QString& p) { heard << p; });
+    QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
+    recognizer->hear(QStringLiteral("Show Sarquen"));
+    EXPECT_TRUE(heard.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/frmLaunch.h"
+#include "commands/RegistryPaths.h"
+#include "platform/Platform.h"
+#include "tests/support/FakeSpeech.h"
+#include "tests/support/FixedClock.h"
+#include "tests/support/TestStore.h"
+#include "tray/frmLaunch2.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A main window over a real temporary store with the first values of a new
+// installation, fake speech engines that share one journal, and recording dialogs.
+class LauncherFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        store.createProductKeys();
+        setOption("startCommand", QStringLiteral("Computer"));
+        setOption("tcomt", QStringLiteral("5000"));
+        setOption("chktext", QStringLiteral("Launch "));
+        recognizer->journal = &journal;
+        synthesizer->journal = &journal;
+    }
+
+    void setOption(const char* name, const QString& text)
+    {
+        store.setText(regpath::kOptions, QString::fromLatin1(name), text);
+    }
+
+    // Creates the main window and runs its load step.
+    frmLaunch& loaded()
+    {
+        main = std::make_unique<frmLaunch>(services, recognizer, synthesizer,
+                                           QStringLiteral("/opt/sarquen/zorv"));
+        ended = std::make_unique<QSignalSpy>(main.get(), &frmLaunch::programEnded);
+        main->load();
+        return *main;
+    }
+
+    template <typename T> T* control(const char* name) const
+    {
+        return main->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* menuItem(const char* name) const
+    {
+        return main->trayMenu()->item(QString::fromLatin1(name));
+    }
+
+    TestStore store;
+    FixedClock clock;
+    platform::Platform services{&store.registry, &store.dialogs, &clock};
+    QStringList journal;
+    FakeRecognizer* recognizer = new FakeRecognizer;
+    FakeSynthesizer* synthesizer = new FakeSynthesizer;
+    std::unique_ptr<frmLaunch> main;
+    std::unique_ptr<QSignalSpy> ended;
+};

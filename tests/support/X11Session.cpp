@@ -1,0 +1,145 @@
+#include "tests/support/X11Session.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+X11Session::X11Session() : display_(XOpenDisplay(nullptr)) {}
+
+X11Session::~X11Session()
+{
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+QString X11Session::titleOf(Window window) const
+{
+    const Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    QString title;
+    if (XGetWindowProperty(display_, window, netName, 0, 1024, False, utf8, &type, &format, &count,
+                           &after, &data) == Success &&
+        data) {
+        title =
+            QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
+        XFree(data);
+    }
+    return title;
+}
+
+Window X11Session::findMappedWindow(const QString& title) const
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count))
+        return 0;
+    Window found = 0;
+    // Top-level windows may sit inside the window manager's frames: look one level down.
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        Window candidates[64];
+        unsigned int n = 0;
+        candidates[n++] = children[i];
+        Window r = 0, p = 0;
+        Window* inner = nullptr;
+        unsigned int innerCount = 0;
+        if (XQueryTree(display_, children[i], &r, &p, &inner, &innerCount)) {
+            for (unsigned int k = 0; k < innerCount && n < 64; ++k)
+                candidates[n++] = inner[k];
+            if (inner)
+                XFree(inner);
+        }
+        for (unsigned int k = 0; k < n && !found; ++k) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display_, candidates[k], &attributes) &&
+                attributes.map_state == IsViewable && titleOf(candidates[k]) == title)
+                found = candidates[k];
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+Window X11Session::waitForMappedWindow(const QString& title, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (const Window w = findMappedWindow(title))
+            return w;
+        QThread::msleep(50);
+    }
+    return 0;
+}
+
+namespace {
+
+void sendClientMessage(Display* display, Window window, Window destination, const char* type,
+                       long first, long eventMask)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, type, False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = first;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, destination, False, eventMask, &event);
+    XFlush(display);
+}
+
+} // namespace
+
+void X11Session::requestClose(Window window) const
+{
+    const Atom deleteWindow = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    sendClientMessage(display_, window, window, "WM_PROTOCOLS", static_cast<long>(deleteWindow),
+                      NoEventMask);
+}
+
+void X11Session::activate(Window window) const
+{
+    // Source 2: a request from a pager or a tool acting for the user.
+    sendClientMessage(display_, window, DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", 2,
+                      SubstructureRedirectMask | SubstructureNotifyMask);
+}
+
+Window X11Session::activeWindow() const
+{
+    const Atom active = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Window w = 0;
+    if (XGetWindowProperty(display_, DefaultRootWindow(display_), active, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+        if (count == 1)
+            w = *reinterpret_cast<Window*>(data);
+        XFree(data);
+    }
+    return w;
+}
+
+void X11Session::tapKey(unsigned long keysym, bool shift) const
+{
+    const KeyCode shiftCode = XKeysymToKeycode(display_, XK_Shift_L);
+    const KeyCode code = XKeysymToKeycode(display_, keysym);
+    if (shift)
+        XTestFakeKeyEvent(display_, shiftCode, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    if (shift)
+        XTestFakeKeyEvent(display_, shiftCode, False, CurrentTime);
+    XSync(display_, False);
+}

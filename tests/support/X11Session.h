@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+// Xlib is kept out of this header: its macros clash with Qt and GoogleTest.
+struct _XDisplay;
+
+// A client connection to the test's X server, to find the program's windows and act
+// on them as a user or a window manager would.
+class X11Session
+{
+public:
+    using Window = unsigned long;
+    static constexpr unsigned long kTab = 0xff09;
+    static constexpr unsigned long kSpace = 0x0020;
+
+    X11Session();
+    ~X11Session();
+    X11Session(const X11Session&) = delete;
+    X11Session& operator=(const X11Session&) = delete;
+
+    bool connected() const { return display_ != nullptr; }
+    _XDisplay* display() const { return display_; }
+
+    // A viewable top-level window whose title is `title`, or 0.
+    Window findMappedWindow(const QString& title) const;
+    // Waits (processing nothing else) until such a window exists, up to `timeoutMs`.
+    Window waitForMappedWindow(const QString& title, int timeoutMs) const;
+    // The close box: the window manager's close request to the window.
+    void requestClose(Window window) const;
+    // Asks the window manager to activate the window.
+    void activate(Window window) const;
+    // The window that has the input focus, climbed up to its top-level window.
+    Window activeWindow() const;
+    // Presses and releases a key (with Shift held when `shift`) through XTest.
+    void tapKey(unsigned long keysym, bool shift = false) const;
+
+private:
+    QString titleOf(Window window) const;
+    _XDisplay* display_;
+};

@@ -1,0 +1,110 @@
+#include "platform/widgets/Perchly.h"
+#include "platform/widgets/Tabrix.h"
+#include "tests/support/LauncherFixture.h"
+#include "tray/frmLaunch2.h"
+
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+using TrayTest = LauncherFixture;
+
+TEST_F(TrayTest, MenuHoldsItsItemsInOrder)
+{
+    loaded();
+    frmLaunch2* menuWindow = main->trayMenu();
+    EXPECT_EQ(menuWindow->windowTitle(), QStringLiteral("Ombrel Sarquen"));
+    EXPECT_FALSE(menuWindow->isVisible());
+    QMenu* popup = menuWindow->mnuPopup();
+    EXPECT_EQ(popup->objectName(), QStringLiteral("mnuPopup"));
+    EXPECT_EQ(popup->title(), QStringLiteral("Popup"));
+
+    QStringList names, captions;
+    for (const QAction* a : popup->actions()) {
+        names << a->objectName();
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    EXPECT_EQ(names, (QStringList{"mnuItemShow", "mnuItemHide", "mnuspace1", "mnuItemStart",
+                                  "mnuItemStop", "mnuspace2", "mnuItemOptions", "mnuspace3",
+                                  "mnuItemAbout", "mnuspace4", "mnuItemExit"}));
+    EXPECT_EQ(captions, (QStringList{"&Show Ombrel Sarquen", "&Hide Ombrel Sarquen", "-",
+                                     "Start &Listening", "Sto&p Listening", "-", "Options", "-",
+                                     "Help / &About Ombrel Sarquen", "-", "E&xit Ombrel Sarquen"}));
+    EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+    // Their windows do not exist yet in this build.
+    EXPECT_FALSE(menuItem("mnuItemOptions")->isVisible());
+    EXPECT_FALSE(menuItem("mnuItemAbout")->isVisible());
+}
+
+TEST_F(TrayTest, RightClickPopsUpTheMenuLeftClickDoesNot)
+{
+    loaded();
+    QMenu* popup = main->trayMenu()->mnuPopup();
+    emit main->tray()->mouseButton(1);
+    EXPECT_FALSE(popup->isVisible());
+    emit main->tray()->mouseButton(2);
+    EXPECT_TRUE(popup->isVisible());
+    popup->hide();
+}
+
+TEST_F(TrayTest, ShowAndActivationRestoreAHiddenMinimisedWindowToNormal)
+{
+    frmLaunch& w = loaded();
+    w.show();
+    w.setWindowState(Qt::WindowMinimized);
+    menuItem("mnuItemHide")->trigger();
+    EXPECT_FALSE(w.isVisible());
+
+    menuItem("mnuItemShow")->trigger();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+
+    w.setWindowState(Qt::WindowMaximized);
+    w.hide();
+    emit w.tray()->activated();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+}
+
+TEST_F(TrayTest, StopAndStartItemsSwitchTheSameFourPlacesAsTheButtons)
+{
+    frmLaunch& w = loaded();
+    journal.clear();
+    menuItem("mnuItemStop")->trigger();
+    EXPECT_EQ(journal, QStringList{"StopRecognition"});
+    EXPECT_FALSE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_TRUE(menuItem("mnuItemStart")->isEnabled());
+    EXPECT_TRUE(control<Tabrix>("cmdStop")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdStart")->isHidden());
+    EXPECT_FALSE(w.listening().isListening());
+
+    menuItem("mnuItemStart")->trigger();
+    EXPECT_EQ(journal, (QStringList{"StopRecognition", "StartRecognition"}));
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
+    EXPECT_FALSE(control<Tabrix>("cmdStop")->isHidden());
+    EXPECT_TRUE(w.listening().isListening());
+}
+
+TEST_F(TrayTest, ExitStopsRecognitionThenEndsTheProgram)
+{
+    frmLaunch& w = loaded();
+    w.tray()->setShow(true);
+    journal.clear();
+    menuItem("mnuItemExit")->trigger();
+    EXPECT_EQ(journal, QStringList{"StopRecognition"});
+    EXPECT_EQ(ended->count(), 1);
+    EXPECT_FALSE(w.tray()->show());
+}
+
+TEST_F(TrayTest, ExitWhileNotListeningStillEnds)
+{
+    loaded();
+    menuItem("mnuItemStop")->trigger();
+    menuItem("mnuItemExit")->trigger();
+    EXPECT_EQ(ended->count(), 1);
+}
+
+} // namespace
