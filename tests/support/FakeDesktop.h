@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/audio/Audio.h"
+#include "platform/session/Session.h"
+#include "platform/shell/Shell.h"
+#include "platform/x11/Desktop.h"
+
+#include <QStringList>
+
+// Fakes of the desktop services that record every request in `calls`, in order, as
+// short texts ("minimize 7", "key 0x5b down", "beep", ...), in a shared journal when
+// `journal` is set.
+class RecordingCalls
+{
+public:
+    QStringList calls;
+    QStringList* journal = nullptr;
+
+protected:
+    void record(const QString& call);
+};
+
+class FakeDesktop : public platform::Desktop, public RecordingCalls
+{
+public:
+    platform::WindowId activeWindow() override { return active; }
+    void minimizeWindow(platform::WindowId w) override;
+    void maximizeWindow(platform::WindowId w) override;
+    void closeWindow(platform::WindowId w) override;
+    void restoreWindow(platform::WindowId w) override;
+    void keyEvent(int virtualKey, bool down) override;
+    void mouseButton(platform::MouseButton button, bool down) override;
+    void moveMouse(int dx, int dy) override;
+    void setMousePosition(int x, int y) override;
+    QPoint mousePosition() override { return pointer; }
+
+    platform::WindowId active = 0;
+    QPoint pointer;
+};
+
+class FakeShell : public platform::Shell, public RecordingCalls
+{
+public:
+    int shellExecute(const QString& file, const QString& parameters, const QString& directory,
+                     int showCommand) override;
+    bool startCommandLine(const QString& commandLine, const QString& directory,
+                          int showCommand) override;
+
+    int executeResult = 42; // what shellExecute answers
+    bool startResult = true;
+};
+
+class FakeAudio : public platform::Audio, public RecordingCalls
+{
+public:
+    bool playSoundFile(const QString& path) override;
+    void beep() override;
+
+    bool playable = true; // whether files count as sound
+};
+
+class FakeSession : public platform::Session, public RecordingCalls
+{
+public:
+    void logOff() override { record(QStringLiteral("logOff")); }
+    void shutDown() override { record(QStringLiteral("shutDown")); }
+    void reboot() override { record(QStringLiteral("reboot")); }
+};
