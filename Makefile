@@ -4,15 +4,18 @@ PROGRAM := $(BUILD)/program
 PREFIX ?= $(HOME)/.local
 PRODUCT_KEY := HKLM\Software\Ombrel Online\Sarquen
 
-.PHONY: all deps configure build store run test bench format install clean
+.PHONY: all deps test-deps configure build store run test bench format install clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
+test-deps:
+	@scripts/install-deps.sh --test
+
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 build: configure
 	cmake --build $(BUILD)
@@ -25,7 +28,7 @@ store: build
 run: store
 	$(PROGRAM)/zorv
 
-test: build
+test: test-deps build
 	scripts/run-tests.sh $(BUILD)
 
 bench: build

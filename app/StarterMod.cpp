@@ -7,10 +7,14 @@
 #include "app/frmSplash.h"
 #include "app/speech/SpeechEngines.h"
 #include "platform/Platform.h"
+#include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/ConsoleDialogs.h"
 #include "platform/registry/SqliteRegistry.h"
+#include "platform/session/LogindSession.h"
+#include "platform/shell/ProcessShell.h"
 #include "platform/widgets/QtDialogs.h"
+#include "platform/x11/X11Desktop.h"
 
 #include <QApplication>
 #include <memory>
@@ -55,7 +59,12 @@ int Main(int argc, char** argv)
     platform::SqliteRegistry registry(platform::SqliteRegistry::defaultPath());
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
-    const platform::Platform services{&registry, dialogs.get(), &clock};
+    platform::X11Desktop desktop;
+    platform::ProcessShell shell;
+    platform::PulseAudio audio;
+    platform::LogindSession session;
+    const platform::Platform services{&registry, dialogs.get(), &clock,  &desktop,
+                                      &shell,    &audio,        &session};
 
     const SpeechPair speech = createSpeech(nullptr);
     frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());

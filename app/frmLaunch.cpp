@@ -3,12 +3,16 @@
 #include "app/AppPath.h"
 #include "app/AppTitle.h"
 #include "app/Grammar.h"
+#include "app/SpokenAnswers.h"
+#include "app/WindowCommands.h"
 #include "app/speech/Recognizer.h"
 #include "app/speech/Synthesizer.h"
 #include "commands/modReg.h"
 #include "options/OptionsStore.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
+#include "scripts/sheller.h"
 #include "tray/frmLaunch2.h"
 
 #include <QAction>
@@ -35,6 +39,10 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
     : QWidget(parent), platform_(platform),
       reg_(std::make_unique<modReg>(*platform.registry, *platform.dialogs)),
       recognizer_(recognizer), synthesizer_(synthesizer), listening_(*recognizer, *this),
+      answers_(std::make_unique<SpokenAnswers>(*recognizer, *synthesizer, *platform.clock,
+                                               *platform.audio, options)),
+      windows_(std::make_unique<WindowCommands>(
+          *platform.desktop, [this] { return static_cast<platform::WindowId>(internalWinId()); })),
       executablePath_(std::move(executablePath))
 {
     setObjectName(QStringLiteral("frmLaunch"));
@@ -81,8 +89,13 @@ void frmLaunch::buildControls()
     cmdAbout_->hide();
     cmdStart_->hide();
 
-    label2_ = new QLabel(QString::fromLatin1(kMakerSite), this);
+    label2_ = new QLabel(
+        QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromLatin1(kMakerSite)), this);
     label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setTextFormat(Qt::RichText);
+    label2_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    label2_->setOpenExternalLinks(false);
+    connect(label2_, &QLabel::linkActivated, this, &frmLaunch::openMakerSite);
 
     tcom_ = new QTimer(this);
     tcom_->setObjectName(QStringLiteral("tcom"));
@@ -119,6 +132,9 @@ void frmLaunch::buildControls()
     main->addLayout(header);
     main->addLayout(body, 1);
     main->addWidget(label2_);
+
+    // Exit comes last when the keyboard walks through the window.
+    setTabOrder(label2_, cmdExit_);
 
     connect(cmdStart_, &Tabrix::clicked, this, &frmLaunch::onStartClicked);
     connect(cmdStop_, &Tabrix::clicked, this, &frmLaunch::onStopClicked);
@@ -208,6 +224,51 @@ void frmLaunch::onStopClicked()
         listening_.stopListening();
     } catch (const std::exception&) {
     }
+}
+
+void frmLaunch::openMakerSite()
+{
+    try {
+        ShellLaunch(*platform_.shell, QString::fromLatin1(kMakerSite), 1);
+    } catch (const LaunchError&) {
+        platform_.dialogs->messageBox(QStringLiteral("SQ Error 10: File Not Found"), appTitle(),
+                                      platform::MsgButtons::Ok, platform::MsgIcon::None);
+    }
+}
+
+void frmLaunch::Speak(const QString& words)
+{
+    answers_->Speak(words);
+}
+
+QString frmLaunch::getDate() const
+{
+    return answers_->getDate();
+}
+
+void frmLaunch::Sounding()
+{
+    answers_->Sounding();
+}
+
+void frmLaunch::minwin()
+{
+    windows_->minwin();
+}
+
+void frmLaunch::maxwin()
+{
+    windows_->maxwin();
+}
+
+void frmLaunch::closewin()
+{
+    windows_->closewin();
+}
+
+void frmLaunch::restorewin()
+{
+    windows_->restorewin();
 }
 
 void frmLaunch::restoreFromTray()

@@ -10,6 +10,8 @@
 #include <memory>
 
 class QLabel;
+class SpokenAnswers;
+class WindowCommands;
 class QListWidget;
 class QTimer;
 class Perchly;
@@ -39,6 +41,19 @@ public:
     void setList();
     // Appends the built-in entries to the list of commands.
     void addCom();
+
+    // Spoken answers and the start sound.
+    void Speak(const QString& words);
+    QString getDate() const;
+    void Sounding();
+    SpokenAnswers& answers() { return *answers_; }
+
+    // The active window and the desktop's key sequences.
+    void minwin();
+    void maxwin();
+    void closewin();
+    void restorewin();
+    WindowCommands& windowCommands() { return *windows_; }
 
     // Ends the program at once; nothing is saved.
     void endProgram();
@@ -82,12 +97,15 @@ private:
     void onTrayMouseButton(int button);
     void onStartClicked();
     void onStopClicked();
+    void openMakerSite();
 
     platform::Platform platform_;
     std::unique_ptr<modReg> reg_;
     Recognizer* recognizer_;
     Synthesizer* synthesizer_;
     Listening listening_;
+    std::unique_ptr<SpokenAnswers> answers_;
+    std::unique_ptr<WindowCommands> windows_;
     QString executablePath_;
     bool ended_ = false;
 

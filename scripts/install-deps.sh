@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the program need.
-# Only missing packages are installed; nothing happens when all are present.
+# Installs the Debian packages that building and running the program need, and with
+# --test also those the tests need. Only missing packages are installed; nothing
+# happens when all are present.
 set -euo pipefail
 
 packages=(
@@ -10,9 +11,15 @@ packages=(
   libsqlite3-dev libx11-dev libxtst-dev libpulse-dev libsndfile1-dev
   # run
   qt6-qpa-plugins libqt6dbus6 libqt6network6 xdg-utils
-  # test
-  libgtest-dev libgmock-dev xvfb xauth openbox x11-utils
 )
+if [ "${1:-}" = "--test" ]; then
+  packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon)
+  # A private sound server for the playback tests. Desktops that run PipeWire's
+  # replacement keep it: the two packages exclude each other.
+  if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed'; then
+    packages+=(pulseaudio)
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do

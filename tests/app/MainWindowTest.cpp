@@ -183,3 +183,39 @@ TEST_F(MainWindowTest, AStoppedRecogniserPassesNoPhraseOn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TheMakersAddressOpensThroughTheLauncher)
+{
+    loaded();
+    auto* label = control<QLabel>("Label2");
+    emit label->linkActivated(QStringLiteral("https://sarquen.ombrel.example/"));
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_TRUE(
+        shell.calls[0].startsWith(QStringLiteral("execute [https://sarquen.ombrel.example/] []")));
+    EXPECT_TRUE(store.dialogs.messages.empty());
+
+    shell.executeResult = 31;
+    shell.startResult = false;
+    emit label->linkActivated(QStringLiteral("https://sarquen.ombrel.example/"));
+    EXPECT_EQ(store.dialogs.texts(), QStringList{"SQ Error 10: File Not Found"});
+    EXPECT_EQ(ended->count(), 0);
+}
+
+TEST_F(MainWindowTest, SpokenAnswersAndWindowCommandsGoThroughTheMainWindow)
+{
+    frmLaunch& w = loaded();
+    journal.clear();
+    clock.instant = QDateTime(QDate(2026, 12, 8), QTime(0, 5));
+    w.Speak(QStringLiteral("Todays date is ") + w.getDate());
+    EXPECT_EQ(journal, (QStringList{"StopRecognition",
+                                    "SpeakText(Todays date is Tuesday the 8th of December, 2026)",
+                                    "StartRecognition"}));
+    desktop.active = 5;
+    w.maxwin();
+    w.minwin();
+    EXPECT_EQ(desktop.calls, (QStringList{"maximize 5", "minimize 5"}));
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "app/frmLaunch.h"
 #include "commands/RegistryPaths.h"
 #include "platform/Platform.h"
+#include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/FixedClock.h"
 #include "tests/support/TestStore.h"
@@ -54,7 +55,12 @@ protected:
 
     TestStore store;
     FixedClock clock;
-    platform::Platform services{&store.registry, &store.dialogs, &clock};
+    FakeDesktop desktop;
+    FakeShell shell;
+    FakeAudio audio;
+    FakeSession session;
+    platform::Platform services{&store.registry, &store.dialogs, &clock,  &desktop,
+                                &shell,          &audio,         &session};
     QStringList journal;
     FakeRecognizer* recognizer = new FakeRecognizer;
     FakeSynthesizer* synthesizer = new FakeSynthesizer;

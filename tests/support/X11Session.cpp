@@ -143,3 +143,46 @@ void X11Session::tapKey(unsigned long keysym, bool shift) const
         XTestFakeKeyEvent(display_, shiftCode, False, CurrentTime);
     XSync(display_, False);
 }
+
+bool X11Session::showingDesktop() const
+{
+    const Atom showing = XInternAtom(display_, "_NET_SHOWING_DESKTOP", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool on = false;
+    if (XGetWindowProperty(display_, DefaultRootWindow(display_), showing, 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
+        data) {
+        on = count == 1 && *reinterpret_cast<long*>(data) != 0;
+        XFree(data);
+    }
+    return on;
+}
+
+void X11Session::setShowingDesktop(bool on) const
+{
+    sendClientMessage(display_, DefaultRootWindow(display_), DefaultRootWindow(display_),
+                      "_NET_SHOWING_DESKTOP", on ? 1 : 0,
+                      SubstructureRedirectMask | SubstructureNotifyMask);
+}
+
+int X11Session::popupCount() const
+{
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count))
+        return 0;
+    int popups = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, children[i], &attributes) &&
+            attributes.override_redirect && attributes.map_state == IsViewable)
+            ++popups;
+    }
+    if (children)
+        XFree(children);
+    return popups;
+}

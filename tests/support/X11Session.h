@@ -34,6 +34,12 @@ public:
     Window activeWindow() const;
     // Presses and releases a key (with Shift held when `shift`) through XTest.
     void tapKey(unsigned long keysym, bool shift = false) const;
+    // The window manager's "show the desktop" mode (_NET_SHOWING_DESKTOP).
+    bool showingDesktop() const;
+    void setShowingDesktop(bool on) const;
+    // How many pop-ups (viewable override-redirect top-level windows) are shown, such as
+    // the window manager's window switcher.
+    int popupCount() const;
 
 private:
     QString titleOf(Window window) const;

@@ -1,0 +1,79 @@
+#include "app/SpokenAnswers.h"
+
+#include "app/speech/Recognizer.h"
+#include "app/speech/Synthesizer.h"
+#include "options/Options.h"
+#include "platform/clock/Clock.h"
+#include "scripts/PlayWav.h"
+
+#include <exception>
+
+QString timeAnswer(const QTime& time)
+{
+    const int hour = time.hour();
+    const bool pm = hour > 12;
+    return QStringLiteral("The current time is %1 %2%3")
+        .arg(pm ? hour - 12 : hour)
+        .arg(time.minute())
+        .arg(pm ? QStringLiteral(" PM") : QStringLiteral(" AM"));
+}
+
+QString dateText(const QDate& date)
+{
+    static const char* const months[] = {"January",   "Febuary", "March",    "April",
+                                         "May",       "June",    "July",     "August",
+                                         "September", "October", "November", "December"};
+    // Indexed by Qt's day of the week modulo 7, so that Sunday comes first.
+    static const char* const days[] = {"Sunday",   "Monday", "Tuesday", "Wendsday",
+                                       "Thursday", "Friday", "Saturday"};
+    const int day = date.day();
+    const char* suffix = day == 1 ? "st" : day == 2 ? "nd" : day == 3 ? "rd" : "th";
+    return QStringLiteral("%1 the %2%3 of %4, %5")
+        .arg(QString::fromLatin1(days[date.dayOfWeek() % 7]))
+        .arg(day)
+        .arg(QString::fromLatin1(suffix), QString::fromLatin1(months[date.month() - 1]))
+        .arg(date.year());
+}
+
+SpokenAnswers::SpokenAnswers(Recognizer& recognizer, Synthesizer& synthesizer,
+                             platform::Clock& clock, platform::Audio& audio, const Options& options)
+    : recognizer_(recognizer), synthesizer_(synthesizer), clock_(clock), audio_(audio),
+      options_(options)
+{
+}
+
+void SpokenAnswers::Speak(const QString& words)
+{
+    recognizer_.StopRecognition();
+    synthesizer_.SpeakText(words);
+    recognizer_.StartRecognition();
+}
+
+void SpokenAnswers::speakTime()
+{
+    Speak(timeAnswer(clock_.now().time()));
+}
+
+void SpokenAnswers::speakDate()
+{
+    Speak(QStringLiteral("Todays date is ") + getDate());
+}
+
+QString SpokenAnswers::getDate() const
+{
+    return dateText(clock_.now().date());
+}
+
+void SpokenAnswers::Sounding()
+{
+    // The start sound never reports a failure.
+    try {
+        if (options_.soundPlay != 1)
+            return;
+        if (options_.soundOpt == 0)
+            PlayWaveFile(recognizer_, audio_, options_.soundPath);
+        else if (options_.soundOpt == 1)
+            PlayBeep(recognizer_, audio_);
+    } catch (const std::exception&) {
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/x11/Desktop.h"
+
+#include <functional>
+
+// What the program does to the window the user works in, and the key sequences the
+// desktop understands. The window is always the active one at the moment of the call.
+class WindowCommands
+{
+public:
+    // `mainWindow` tells the program's own main window, which is never maximised.
+    WindowCommands(platform::Desktop& desktop, std::function<platform::WindowId()> mainWindow);
+
+    void minwin();
+    void maxwin();
+    void closewin();
+    void restorewin();
+
+    // Windows key + D, + R and + Pause.
+    void showDesktop();
+    void runProgram();
+    void systemProperties();
+
+    // Window cycling: Alt is held from "Next Window" until "Go".
+    void nextWindowKeys(); // Alt down, Tab
+    void nextKeys();       // Tab
+    void lastKeys();       // Shift down, Tab, Shift up
+    void goKeys();         // Alt up
+
+private:
+    void down(int virtualKey);
+    void up(int virtualKey);
+
+    platform::Desktop& desktop_;
+    std::function<platform::WindowId()> mainWindow_;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/x11/X11Desktop.h"
+#include "tests/support/X11Session.h"
+#include "tests/x11/TestWindow.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Failure messages show texts instead of their bytes.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+// The desktop on the test's X server, with a window manager running (make test starts
+// one), and a user's view of the same server.
+class X11Fixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || !x.connected())
+            GTEST_SKIP() << "needs an X server (make test provides one)";
+        ASSERT_TRUE(desktop.connected());
+    }
+
+    // Activates `window` through the window manager and waits until it has the focus.
+    void activate(const TestWindow& window)
+    {
+        x.activate(window.id());
+        ASSERT_TRUE(waitUntil([&] { return window.hasFocus(); }));
+    }
+
+    // The events `window` received from the desktop's earlier key events: a marker key
+    // (F9) follows them through the server's keyboard queue.
+    QStringList keysBeforeMarker(TestWindow& window)
+    {
+        desktop.keyEvent(0x78, true);
+        return before(window, QStringLiteral("KeyPress F9"), QStringLiteral("KeyRelease F9"));
+    }
+
+    // The button events `window` received from the desktop's earlier pointer events, with
+    // a move as the marker: the window manager holds pointer events back while it looks at
+    // a click, and keys pass them meanwhile.
+    QStringList buttonsBeforeMarker(TestWindow& window)
+    {
+        const QPoint to = desktop.mousePosition() + QPoint(1, 0);
+        desktop.moveMouse(1, 0);
+        const QString marker = QStringLiteral("MotionNotify %1 %2").arg(to.x()).arg(to.y());
+        QStringList events = before(window, marker, marker);
+        events.removeIf([](const QString& e) { return e.startsWith(QStringLiteral("Motion")); });
+        return events;
+    }
+
+    X11Session x;
+    platform::X11Desktop desktop;
+
+private:
+    static QStringList before(TestWindow& window, const QString& marker, const QString& last)
+    {
+        if (!window.waitForEvent(last))
+            return {QStringLiteral("marker missing")};
+        QStringList events = window.takeEvents();
+        return events.mid(0, events.indexOf(marker));
+    }
+};
