@@ -113,22 +113,29 @@ void X11Session::activate(Window window) const
                       SubstructureRedirectMask | SubstructureNotifyMask);
 }
 
-Window X11Session::activeWindow() const
+long X11Session::property32(Display* display, Window window, const char* name, const char* typeName,
+                            long fallback)
 {
-    const Atom active = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    Window w = 0;
-    if (XGetWindowProperty(display_, DefaultRootWindow(display_), active, 0, 1, False, XA_WINDOW,
-                           &type, &format, &count, &after, &data) == Success &&
+    long value = fallback;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
+                           XInternAtom(display, typeName, False), &type, &format, &count, &after,
+                           &data) == Success &&
         data) {
-        if (count == 1)
-            w = *reinterpret_cast<Window*>(data);
+        if (format == 32 && count >= 1)
+            value = *reinterpret_cast<long*>(data);
         XFree(data);
     }
-    return w;
+    return value;
+}
+
+Window X11Session::activeWindow() const
+{
+    return static_cast<Window>(
+        property32(display_, DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", "WINDOW"));
 }
 
 void X11Session::tapKey(unsigned long keysym, bool shift) const
@@ -146,19 +153,8 @@ void X11Session::tapKey(unsigned long keysym, bool shift) const
 
 bool X11Session::showingDesktop() const
 {
-    const Atom showing = XInternAtom(display_, "_NET_SHOWING_DESKTOP", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool on = false;
-    if (XGetWindowProperty(display_, DefaultRootWindow(display_), showing, 0, 1, False, XA_CARDINAL,
-                           &type, &format, &count, &after, &data) == Success &&
-        data) {
-        on = count == 1 && *reinterpret_cast<long*>(data) != 0;
-        XFree(data);
-    }
-    return on;
+    return property32(display_, DefaultRootWindow(display_), "_NET_SHOWING_DESKTOP", "CARDINAL") !=
+           0;
 }
 
 void X11Session::setShowingDesktop(bool on) const

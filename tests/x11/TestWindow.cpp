@@ -1,5 +1,7 @@
 #include "tests/x11/TestWindow.h"
 
+#include "tests/support/X11Session.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 #include <X11/XKBlib.h>
@@ -104,20 +106,7 @@ bool TestWindow::waitForEvent(const QString& event)
 
 int TestWindow::wmState() const
 {
-    const Atom wmStateAtom = XInternAtom(display_, "WM_STATE", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    int state = 0;
-    if (XGetWindowProperty(display_, window_, wmStateAtom, 0, 2, False, wmStateAtom, &type, &format,
-                           &count, &after, &data) == Success &&
-        data) {
-        if (format == 32 && count >= 1)
-            state = static_cast<int>(*reinterpret_cast<long*>(data));
-        XFree(data);
-    }
-    return state;
+    return static_cast<int>(X11Session::property32(display_, window_, "WM_STATE", "WM_STATE"));
 }
 
 QStringList TestWindow::netWmState() const
