@@ -1,5 +1,6 @@
 #include "app/SpokenAnswers.h"
 
+#include "app/DateWords.h"
 #include "app/speech/Recognizer.h"
 #include "app/speech/Synthesizer.h"
 #include "options/Options.h"
@@ -20,18 +21,10 @@ QString timeAnswer(const QTime& time)
 
 QString dateText(const QDate& date)
 {
-    static const char* const months[] = {"January",   "Febuary", "March",    "April",
-                                         "May",       "June",    "July",     "August",
-                                         "September", "October", "November", "December"};
-    // Indexed by Qt's day of the week modulo 7, so that Sunday comes first.
-    static const char* const days[] = {"Sunday",   "Monday", "Tuesday", "Wendsday",
-                                       "Thursday", "Friday", "Saturday"};
-    const int day = date.day();
-    const char* suffix = day == 1 ? "st" : day == 2 ? "nd" : day == 3 ? "rd" : "th";
     return QStringLiteral("%1 the %2%3 of %4, %5")
-        .arg(QString::fromLatin1(days[date.dayOfWeek() % 7]))
-        .arg(day)
-        .arg(QString::fromLatin1(suffix), QString::fromLatin1(months[date.month() - 1]))
+        .arg(weekdayName(date))
+        .arg(date.day())
+        .arg(daySuffix(date.day()), monthName(date.month()))
         .arg(date.year());
 }
 

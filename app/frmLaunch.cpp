@@ -5,13 +5,18 @@
 #include "app/Grammar.h"
 #include "app/SpokenAnswers.h"
 #include "app/WindowCommands.h"
+#include "app/frmCheck.h"
 #include "app/speech/Recognizer.h"
 #include "app/speech/Synthesizer.h"
+#include "commands/CommandStore.h"
 #include "commands/modReg.h"
 #include "options/OptionsStore.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
+#include "scripts/KeyNotation.h"
+#include "scripts/ScriptInterpreter.h"
+#include "scripts/TextMacros.h"
 #include "scripts/sheller.h"
 #include "tray/frmLaunch2.h"
 
@@ -26,6 +31,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <iostream>
+#include <sstream>
 
 namespace {
 
@@ -49,9 +56,26 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
     recognizer_->setParent(this);
     synthesizer_->setParent(this);
     buildControls();
+
+    interpreter_ = std::make_unique<ScriptInterpreter>(
+        *this, platform_, [this](const QString& keys, QString* error) {
+            return TypeKeys(*platform_.desktop, keys, error);
+        });
+    dispatcher_ = std::make_unique<Dispatcher>(
+        DispatchContext{state, options, commands, *tcom_, listening_, *answers_, *windows_,
+                        [this](QString& target) { return CheckScript(target); }, *platform_.shell,
+                        *platform_.dialogs, *this});
+
+    connect(recognizer_, &Recognizer::PhraseHeard, this,
+            [this](const QString& phrase) { dispatcher_->PhraseHeard(phrase); });
+    connect(tcom_, &QTimer::timeout, this, [this] { dispatcher_->tcomTick(); });
+    connect(synthesizer_, &Synthesizer::SpeechDone, this, [this] { state.speaking = 0; });
 }
 
-frmLaunch::~frmLaunch() = default;
+frmLaunch::~frmLaunch()
+{
+    delete check_.data();
+}
 
 void frmLaunch::buildControls()
 {
@@ -160,6 +184,7 @@ void frmLaunch::load()
     state.comFirmExe = loaded.comFirmExe;
     // A zero or negative time means the start-phrase window never closes by time.
     tcom_->setInterval(std::max<int>(0, options.tcomt));
+    ensureConfirmation();
 
     selectVoice();
     setList();
@@ -174,9 +199,95 @@ void frmLaunch::selectVoice()
 
 void frmLaunch::setList()
 {
+    std::ostringstream notes;
+    const bool loaded = LoadCommandTable(
+        *reg_, commands, [this](const QString& phrase) { lstCmd_->addItem(phrase); }, notes);
+    // A list longer than the table is reported once, not on every reload.
+    if (!notes.str().empty() && !commandLimitReported_) {
+        std::cerr << notes.str() << std::flush;
+        commandLimitReported_ = true;
+    }
+    // Without the list key the recogniser keeps the grammar it had.
+    if (!loaded)
+        return;
     addCom();
-    grammarText = buildGrammarText({}, options.startCommand);
+    QStringList userPhrases;
+    for (int i = 1; i <= commands.count(); ++i)
+        userPhrases << commands.phrases[i].text();
+    grammarText = buildGrammarText(userPhrases, options.startCommand);
     recognizer_->LoadGrammarText(grammarText);
+}
+
+void frmLaunch::clearCommandList()
+{
+    lstCmd_->clear();
+}
+
+QStringList frmLaunch::commandList() const
+{
+    QStringList entries;
+    for (int i = 0; i < lstCmd_->count(); ++i)
+        entries << lstCmd_->item(i)->text();
+    return entries;
+}
+
+bool frmLaunch::CheckScript(QString& path)
+{
+    return interpreter_->CheckScript(path);
+}
+
+void frmLaunch::RunScript(const QString& path)
+{
+    interpreter_->RunScript(path);
+}
+
+void frmLaunch::say(const QString& text)
+{
+    Speak(expandMacros(text, *platform_.clock));
+}
+
+void frmLaunch::showMainWindow(bool minimised)
+{
+    setWindowState(minimised ? Qt::WindowMinimized : Qt::WindowNoState);
+    show();
+}
+
+void frmLaunch::hideMainWindow()
+{
+    hide();
+}
+
+void frmLaunch::openAbout()
+{
+    // The about window comes with its own part of the program.
+}
+
+frmCheck* frmLaunch::confirmation() const
+{
+    return check_;
+}
+
+frmCheck* frmLaunch::ensureConfirmation()
+{
+    if (!check_) {
+        check_ = new frmCheck([this](const QString& words) { Speak(words); },
+                              [this] { state.confirmPending = 0; });
+        check_->setQuestion(options.chktext);
+    }
+    return check_;
+}
+
+void frmLaunch::showConfirmation(const QString& phrase)
+{
+    frmCheck* prompt = ensureConfirmation();
+    prompt->show();
+    prompt->frmload(phrase, options.t1t);
+}
+
+void frmLaunch::closeConfirmation()
+{
+    if (check_)
+        check_->close();
 }
 
 void frmLaunch::addCom()
@@ -295,6 +406,7 @@ void frmLaunch::endProgram()
         trayMenu_->mnuPopup()->hide();
     if (splash_)
         splash_->close();
+    closeConfirmation();
     hide();
     emit programEnded();
 }

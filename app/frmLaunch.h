@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/Dispatcher.h"
 #include "app/LauncherState.h"
 #include "app/Listening.h"
+#include "commands/CommandTable.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
+#include "scripts/ScriptHost.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,13 +21,18 @@ class Perchly;
 class Recognizer;
 class Synthesizer;
 class Tabrix;
+class frmCheck;
 class frmLaunch2;
 class modReg;
+class ScriptInterpreter;
 
 // The main window: the list of spoken commands, the buttons that open the other
 // windows and switch listening, and the program's run-time state. It owns the
 // recogniser and the synthesiser for the life of the program.
-class frmLaunch : public QWidget, public ListeningIndicators
+class frmLaunch : public QWidget,
+                  public ListeningIndicators,
+                  public MainWindowActions,
+                  public ScriptHost
 {
     Q_OBJECT
 public:
@@ -41,6 +49,14 @@ public:
     void setList();
     // Appends the built-in entries to the list of commands.
     void addCom();
+    // Empties the list of commands, as every caller of setList but the load step does.
+    void clearCommandList();
+    QStringList commandList() const;
+
+    // Script targets run as scripts; the store's NUL is taken off the target.
+    bool CheckScript(QString& path);
+    void RunScript(const QString& path);
+    Dispatcher& dispatcher() { return *dispatcher_; }
 
     // Spoken answers and the start sound.
     void Speak(const QString& words);
@@ -49,14 +65,14 @@ public:
     SpokenAnswers& answers() { return *answers_; }
 
     // The active window and the desktop's key sequences.
-    void minwin();
-    void maxwin();
-    void closewin();
-    void restorewin();
+    void minwin() override;
+    void maxwin() override;
+    void closewin() override;
+    void restorewin() override;
     WindowCommands& windowCommands() { return *windows_; }
 
     // Ends the program at once; nothing is saved.
-    void endProgram();
+    void endProgram() override;
     // Window state normal, then visible: the way back from the tray.
     void restoreFromTray();
 
@@ -65,6 +81,7 @@ public:
 
     LauncherState state;
     Options options;
+    CommandTable commands;
     QString appPath;
     QString grammarText;
 
@@ -73,7 +90,23 @@ public:
     Synthesizer& synthesizer() { return *synthesizer_; }
     frmLaunch2* trayMenu() const { return trayMenu_; }
     Perchly* tray() const { return perchly_; }
+    frmCheck* confirmation() const;
     QTimer* tcom() const { return tcom_; }
+
+    // MainWindowActions
+    void showMainWindow(bool minimised) override;
+    void hideMainWindow() override;
+    void openAbout() override;
+    void showConfirmation(const QString& phrase) override;
+    void closeConfirmation() override;
+
+    // ScriptHost
+    void say(const QString& text) override;
+    std::int16_t& speaking() override { return state.speaking; }
+    void stopListening() override { listening_.stopListening(); }
+    void startListening() override { listening_.startListening(); }
+    void exitProgram() override { endProgram(); }
+    bool hasEnded() const override { return ended_; }
 
     // ListeningIndicators
     void setStartItemEnabled(bool enabled) override;
@@ -98,6 +131,7 @@ private:
     void onStartClicked();
     void onStopClicked();
     void openMakerSite();
+    frmCheck* ensureConfirmation();
 
     platform::Platform platform_;
     std::unique_ptr<modReg> reg_;
@@ -106,8 +140,11 @@ private:
     Listening listening_;
     std::unique_ptr<SpokenAnswers> answers_;
     std::unique_ptr<WindowCommands> windows_;
+    std::unique_ptr<ScriptInterpreter> interpreter_;
+    std::unique_ptr<Dispatcher> dispatcher_;
     QString executablePath_;
     bool ended_ = false;
+    bool commandLimitReported_ = false;
 
     QListWidget* lstCmd_ = nullptr;
     Tabrix* cmdEdit_ = nullptr;
@@ -125,4 +162,5 @@ private:
     Perchly* perchly_ = nullptr;
     frmLaunch2* trayMenu_ = nullptr;
     QPointer<QWidget> splash_;
+    QPointer<frmCheck> check_;
 };

@@ -29,6 +29,7 @@ public:
     long QueryValueOnKey(platform::HKey key, const QString& name, RegValue& value);
 
     platform::Registry& registry() { return registry_; }
+    platform::Dialogs& dialogs() { return dialogs_; }
 
 private:
     platform::Registry& registry_;

@@ -437,6 +437,8 @@ long SqliteRegistry::closeKey(HKey key)
 {
     if (isHive(key))
         return ERROR_SUCCESS;
+    if (enumPosition_.key == key)
+        enumPosition_ = {};
     return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
@@ -501,20 +503,26 @@ long SqliteRegistry::enumValue(HKey key, std::uint32_t index, std::string* name,
     std::int64_t id = 0;
     if (const long rc = resolve(key, &id))
         return rc;
-    Statement s(
-        db_, "SELECT name, type, data FROM reg_values WHERE key = ? ORDER BY id LIMIT 1 OFFSET ?");
-    s.bind(1, id).bind(2, static_cast<std::int64_t>(index));
+    // Listing values one index after the other is the common case: the next value is
+    // then the first one written after the last one returned.
+    const bool next = index > 0 && enumPosition_.key == key && enumPosition_.index + 1 == index;
+    Statement s(db_, next ? "SELECT id, name, type, data FROM reg_values WHERE key = ? AND id > ? "
+                            "ORDER BY id LIMIT 1"
+                          : "SELECT id, name, type, data FROM reg_values WHERE key = ? "
+                            "ORDER BY id LIMIT 1 OFFSET ?");
+    s.bind(1, id).bind(2, next ? enumPosition_.valueId : static_cast<std::int64_t>(index));
     const int rc = s.step();
     if (rc == SQLITE_DONE)
         return ERROR_NO_MORE_ITEMS;
     if (rc != SQLITE_ROW)
         return failure(rc);
+    enumPosition_ = {key, index, s.integer(0)};
     if (name)
-        *name = s.text(0);
+        *name = s.text(1);
     if (type)
-        *type = static_cast<RegType>(s.integer(1));
+        *type = static_cast<RegType>(s.integer(2));
     if (data)
-        *data = s.blob(2);
+        *data = s.blob(3);
     return ERROR_SUCCESS;
 }
 

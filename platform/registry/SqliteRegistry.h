@@ -66,6 +66,15 @@ private:
     sqlite3* db_ = nullptr;
     bool reported_ = false;
     std::unordered_map<HKey, std::int64_t> handles_;
+    // Where the last enumeration of values stopped, so that the next index continues
+    // from there instead of counting from the first value again.
+    struct EnumPosition
+    {
+        HKey key = kNullKey;
+        std::uint32_t index = 0;
+        std::int64_t valueId = 0;
+    };
+    EnumPosition enumPosition_;
     HKey nextHandle_ = 1;
 };
 

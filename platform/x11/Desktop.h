@@ -43,6 +43,11 @@ public:
     // One key event for a virtual-key code; codes without a key on this keyboard are
     // left out.
     virtual void keyEvent(int virtualKey, bool down) = 0;
+    // Types one character as the keyboard would produce it (with Shift where the
+    // keyboard needs it). False when the keyboard cannot produce it.
+    virtual bool typeCharacter(char32_t character) = 0;
+    // Waits until the desktop has processed every key and pointer event sent so far.
+    virtual void syncInput() = 0;
 
     virtual void mouseButton(MouseButton button, bool down) = 0;
     // A relative move, as a mouse would make it.

@@ -29,6 +29,8 @@ public:
     void restoreWindow(WindowId window) override;
 
     void keyEvent(int virtualKey, bool down) override;
+    bool typeCharacter(char32_t character) override;
+    void syncInput() override;
 
     void mouseButton(MouseButton button, bool down) override;
     void moveMouse(int dx, int dy) override;

@@ -1,77 +1,26 @@
-#include "tests/support/TempDir.h"
-#include "tests/support/X11Session.h"
+#include "tests/e2e/ZorvFixture.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QThread>
-#include <gtest/gtest.h>
 
-// The program itself, started as a user starts it, on the test's X server with the
-// console speech engine and a temporary store.
 namespace {
 
 const QString kTitle = QStringLiteral("Ombrel Sarquen 2.0");
 
-QString programDir()
-{
-    return qEnvironmentVariable("SARQUEN_PROGRAM_DIR");
-}
-
-class ProgramTest : public ::testing::Test
+class ProgramTest : public ZorvFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") || !x.connected())
-            GTEST_SKIP() << "needs an X server (make test provides one)";
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("SARQUEN_REGISTRY"),
-                   dir.file(QStringLiteral("store/registry.db")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.file(QStringLiteral("config")));
-        env.insert(QStringLiteral("SARQUEN_SPEECH"), QStringLiteral("console"));
-        env.insert(QStringLiteral("SARQUEN_DIALOGS"), QStringLiteral("console"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("SARQUEN_DEBUG"));
-
-        QProcess import;
-        import.setProcessEnvironment(env);
-        import.start(programDir() + QStringLiteral("/sarquen-reg"),
-                     {QStringLiteral("import"), programDir() + QStringLiteral("/defaults.reg")});
-        ASSERT_TRUE(import.waitForFinished(10000));
-        ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
-    }
-
-    void TearDown() override
-    {
-        if (zorv.state() != QProcess::NotRunning) {
-            zorv.kill();
-            zorv.waitForFinished(5000);
-        }
-    }
-
-    void startProgram(const QStringList& arguments = {})
-    {
-        zorv.setProcessEnvironment(env);
-        zorv.start(programDir() + QStringLiteral("/zorv"), arguments);
-        ASSERT_TRUE(zorv.waitForStarted(5000));
-    }
-
     // The main window appears after the splash time.
     X11Session::Window mainWindow() { return x.waitForMappedWindow(kTitle, 15000); }
 
     void expectEndedQuietly()
     {
-        ASSERT_TRUE(zorv.waitForFinished(10000));
+        ASSERT_TRUE(waitForEnd());
         EXPECT_EQ(zorv.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(zorv.exitCode(), 0);
-        EXPECT_EQ(zorv.readAllStandardOutput(), QByteArray());
+        EXPECT_EQ(output, QStringList());
         EXPECT_EQ(zorv.readAllStandardError(), QByteArray());
     }
-
-    TempDir dir;
-    X11Session x;
-    QProcessEnvironment env;
-    QProcess zorv;
 };
 
 TEST_F(ProgramTest, StartsQuietlyAndTheCloseBoxEndsIt)
@@ -79,8 +28,9 @@ TEST_F(ProgramTest, StartsQuietlyAndTheCloseBoxEndsIt)
     startProgram();
     const X11Session::Window w = mainWindow();
     ASSERT_NE(w, 0u) << zorv.readAllStandardError().toStdString();
-    // Typed phrases are taken without a word while it listens.
-    zorv.write("What Time Is It\nnonsense\n");
+    // Phrases that match nothing are taken without a word.
+    say(QStringLiteral("nonsense"));
+    say(QStringLiteral("What Time Is It")); // no user command yet: not answered
     QThread::msleep(200);
     EXPECT_EQ(zorv.state(), QProcess::Running);
     x.requestClose(w);
@@ -110,7 +60,7 @@ TEST_F(ProgramTest, AnUnreadableStoreIsReportedOnceAndLeftAlone)
     const X11Session::Window w = mainWindow();
     ASSERT_NE(w, 0u);
     x.requestClose(w);
-    ASSERT_TRUE(zorv.waitForFinished(10000));
+    ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(zorv.exitCode(), 0);
     const QList<QByteArray> lines = zorv.readAllStandardError().trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);

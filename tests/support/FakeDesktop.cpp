@@ -36,6 +36,12 @@ void FakeDesktop::keyEvent(int virtualKey, bool down)
                .arg(down ? QStringLiteral("down") : QStringLiteral("up")));
 }
 
+bool FakeDesktop::typeCharacter(char32_t character)
+{
+    record(QStringLiteral("type %1").arg(QString::fromUcs4(&character, 1)));
+    return true;
+}
+
 void FakeDesktop::mouseButton(MouseButton button, bool down)
 {
     static const char* const names[] = {"left", "right", "middle"};

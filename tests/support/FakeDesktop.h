@@ -29,6 +29,8 @@ public:
     void closeWindow(platform::WindowId w) override;
     void restoreWindow(platform::WindowId w) override;
     void keyEvent(int virtualKey, bool down) override;
+    bool typeCharacter(char32_t character) override;
+    void syncInput() override { record(QStringLiteral("sync")); }
     void mouseButton(platform::MouseButton button, bool down) override;
     void moveMouse(int dx, int dy) override;
     void setMousePosition(int x, int y) override;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class ScriptHost;
+namespace platform {
+struct Platform;
+}
+
+// Scripts are text files in the folder "Scripts/" beside the program, named "*.kps".
+inline constexpr char kScriptExtension[] = ".kps";
+// `appPath` followed by "Scripts/" (`appPath` ends in "/").
+QString scriptsFolder(const QString& appPath);
+// A target is a script when the last three characters of its path, lower-cased, are
+// "kps"; the dot is not required ("x.KPS" and "xkps" both are).
+bool isScriptPath(const QString& path);
+
+// Runs script files: one command per line, a keyword between two "$" in the first
+// column followed directly by its argument ("$say$Hello", "$mousepos$100 200").
+// Keywords ignore case, arguments are taken verbatim. The first faulty command shows
+// two message boxes ("Syntax error in '$keyword$'" and what was wrong) and ends the
+// script. Everything runs on the calling (user-interface) thread.
+class ScriptInterpreter
+{
+public:
+    // Sends keys written in the "$type$" key notation to the focused window and returns
+    // once they have been processed. Returns false, sending nothing, when the text is not
+    // valid notation; `error` then says why.
+    using TypeKeys = std::function<bool(const QString& keys, QString* error)>;
+    // Blocks the thread for the given number of milliseconds.
+    using Sleep = std::function<void(int milliseconds)>;
+
+    // `platform` must provide dialogs, clock, desktop, shell and session.
+    ScriptInterpreter(ScriptHost& host, const platform::Platform& platform, TypeKeys typeKeys,
+                      Sleep sleep = &ScriptInterpreter::blockingSleep);
+
+    // Runs `path` when it names a script and returns true once the script has ended;
+    // false for anything else, which runs nothing. A NUL at the end of `path` (targets
+    // read from the store carry one) is removed from the caller's text. An empty path is
+    // no script.
+    bool CheckScript(QString& path);
+
+    // Runs the script file to its end, to its first error, or until the program ends.
+    // While a script waits for its speech, the event loop runs and may ask for another
+    // script; that request is refused, since only one script runs at a time.
+    void RunScript(const QString& path);
+
+    // The sleep of "$wait$": blocks the user-interface thread.
+    static void blockingSleep(int milliseconds);
+
+private:
+    bool execute(const QString& keyword, const QString& argument);
+    void say(const QString& text);
+    void reportError(const QString& keyword, const QString& description);
+
+    ScriptHost& host_;
+    const platform::Platform& platform_;
+    TypeKeys typeKeys_;
+    Sleep sleep_;
+    bool running_ = false;
+};

@@ -1,0 +1,109 @@
+#include "tests/e2e/ZorvFixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+// The program driven by voice from end to end: typed phrases in, SAY lines, message
+// lines and launched programs out.
+namespace {
+
+class VoiceFlowTest : public ZorvFixture
+{
+protected:
+    void SetUp() override
+    {
+        ZorvFixture::SetUp();
+        if (IsSkipped())
+            return;
+        record = dir.file(QStringLiteral("launched.txt"));
+        env.insert(QStringLiteral("SARQUEN_LAUNCH_RECORD"), record);
+    }
+
+    // The working directory and arguments the launched program recorded.
+    QStringList launched(int timeoutMs = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QFile f(record);
+        while (!f.exists() && clock.elapsed() < timeoutMs)
+            QThread::msleep(20);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        f.close();
+        f.remove();
+        return lines;
+    }
+
+    QString recorder() const { return QString::fromUtf8(SARQUEN_LAUNCH_RECORDER); }
+    QString stderrText() { return errors += QString::fromUtf8(zorv.readAllStandardError()); }
+
+    QString record;
+    QString errors;
+};
+
+TEST_F(VoiceFlowTest, StartPhraseThenCommandsLaunchSpeakAndRunScripts)
+{
+    setValue(QStringLiteral("options"), QStringLiteral("starter"), QStringLiteral("1"));
+    addCommand(1, QStringLiteral("Editor"), recorder() + QStringLiteral(" --file notes.txt"));
+    const QString script = home() + QStringLiteral("/Scripts/greet.kps");
+    dir.write(QStringLiteral("home/Scripts/greet.kps"),
+              "$say$Good morning\r\n$run$" + recorder().toUtf8() + " from-script\r\n");
+    addCommand(2, QStringLiteral("Greet"), script);
+    addCommand(3, QStringLiteral("Broken"), QStringLiteral("/nowhere/program"));
+    startProgram();
+
+    // Without the start phrase nothing happens.
+    say(QStringLiteral("Editor"));
+    say(QStringLiteral("Computer"));
+    say(QStringLiteral("What Time Is It"));
+    ASSERT_TRUE(waitForOutput(QStringLiteral("SAY The current time is ")));
+    ASSERT_EQ(output.size(), 1) << output.join('|').toStdString();
+    EXPECT_FALSE(QFile::exists(record));
+
+    say(QStringLiteral("Computer"));
+    say(QStringLiteral("Editor"));
+    const QStringList args = launched();
+    ASSERT_EQ(args.size(), 3);
+    EXPECT_EQ(args[1], QStringLiteral("--file"));
+    EXPECT_EQ(args[2], QStringLiteral("notes.txt"));
+
+    say(QStringLiteral("Computer"));
+    say(QStringLiteral("Greet"));
+    EXPECT_EQ(waitForOutput(QStringLiteral("SAY Good")), QStringLiteral("SAY Good morning"));
+    EXPECT_EQ(launched().value(1), QStringLiteral("from-script"));
+
+    say(QStringLiteral("Computer"));
+    say(QStringLiteral("Broken"));
+    QElapsedTimer clock;
+    clock.start();
+    while (!stderrText().contains(QStringLiteral("SQ Error 10")) && clock.elapsed() < 10000)
+        zorv.waitForReadyRead(100);
+    EXPECT_EQ(errors, QStringLiteral("MSGBOX Ombrel Sarquen 2.0: SQ Error 10: File Not Found\n"));
+
+    say(QStringLiteral("Computer"));
+    say(QStringLiteral("Exit Sarquen"));
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(zorv.exitCode(), 0);
+}
+
+TEST_F(VoiceFlowTest, ConfirmationAsksAloudAndYesLaunches)
+{
+    setValue(QStringLiteral("options"), QStringLiteral("comFirmExe"), QStringLiteral("1"));
+    setValue(QStringLiteral("options"), QStringLiteral("chktext"), QStringLiteral("Shall I start"));
+    addCommand(1, QStringLiteral("Editor"), recorder());
+    startProgram();
+
+    say(QStringLiteral("Editor"));
+    EXPECT_EQ(waitForOutput(QStringLiteral("SAY ")), QStringLiteral("SAY Shall I start Editor?"));
+    say(QStringLiteral("No"));
+    say(QStringLiteral("Editor"));
+    say(QStringLiteral("Yes"));
+    EXPECT_EQ(launched().size(), 1); // just its working directory: no arguments
+    say(QStringLiteral("Exit Sarquen"));
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_EQ(stderrText(), QString());
+}
+
+} // namespace
