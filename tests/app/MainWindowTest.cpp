@@ -219,3 +219,40 @@ TEST_F(MainWindowTest, SpokenAnswersAndWindowCommandsGoThroughTheMainWindow)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, StoredCommandsComeFirstInTheListAndTheGrammar)
+{
+    store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("2"));
+    store.setText(regpath::kListList, QStringLiteral("Notepad"), QStringLiteral("/usr/bin/ed"));
+    store.setText(regpath::kListList, QStringLiteral("Close Window"), QStringLiteral("/bin/x"));
+    frmLaunch& w = loaded();
+    EXPECT_EQ(w.commandList(), QStringList({"Notepad", "Close Window"}) + builtinListEntries());
+    EXPECT_EQ(recognizer->grammar(),
+              buildGrammarText({"Notepad", "Close Window"}, QStringLiteral("Computer")));
+
+    // Every later caller empties the list first: nothing is listed twice.
+    store.reg.DeleteRegValue(platform::HKEY_LOCAL_MACHINE, regpath::kListList,
+                             QStringLiteral("Notepad"));
+    store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("1"));
+    w.clearCommandList();
+    w.setList();
+    EXPECT_EQ(w.commandList(), QStringList({"Close Window"}) + builtinListEntries());
+    EXPECT_FALSE(recognizer->grammar().contains(QStringLiteral("Notepad")));
+}
+
+TEST_F(MainWindowTest, AMissingCommandKeyIsReportedAndTheGrammarKept)
+{
+    store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("1"));
+    store.registry.deleteKey(platform::HKEY_LOCAL_MACHINE, regpath::kListList.toStdString());
+    frmLaunch& w = loaded();
+    EXPECT_EQ(store.dialogs.texts(),
+              QStringList{"Error accessing HKEY_LOCAL_MACHINE\\Software\\Ombrel "
+                          "Online\\Sarquen\\list\\list"});
+    EXPECT_TRUE(w.commandList().isEmpty());
+    EXPECT_TRUE(recognizer->grammars.isEmpty());
+    EXPECT_TRUE(recognizer->isRecognising());
+}
+
+} // namespace
