@@ -4,7 +4,7 @@ PROGRAM := $(BUILD)/program
 PREFIX ?= $(HOME)/.local
 PRODUCT_KEY := HKLM\Software\Ombrel Online\Sarquen
 
-.PHONY: all deps test-deps configure build store run test bench format install clean
+.PHONY: all deps test-deps configure build store run test bench bench-speech format install clean
 
 all: build
 
@@ -33,6 +33,14 @@ test: test-deps build
 
 bench: build
 	scripts/run-bench.sh $(BUILD)
+
+# The speech benchmark alone; CORPUS=list.tsv (WAV path TAB expected phrase TAB condition)
+# scores that corpus instead of the generated one, GRAMMAR=file (grammar text or one user
+# phrase a line) replaces the grammar made from the corpus's phrases.
+bench-speech: build
+	@mkdir -p $(BUILD)/bench-results
+	$(BUILD)/bench/bench_speech --json $(BUILD)/bench-results/bench_speech.json \
+	  $(if $(CORPUS),--corpus '$(CORPUS)') $(if $(GRAMMAR),--grammar '$(GRAMMAR)')
 
 format:
 	scripts/format.sh

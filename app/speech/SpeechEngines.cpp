@@ -2,8 +2,13 @@
 
 #include "app/speech/ConsoleRecognizer.h"
 #include "app/speech/ConsoleSynthesizer.h"
+#include "app/speech/SphinxRecognizer.h"
+#include "app/speech/espeak/EspeakSynthesizer.h"
+#include "app/speech/sphinx/PhraseDecoder.h"
+#include "platform/audio/AudioInput.h"
 
 #include <QFileInfo>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -87,17 +92,47 @@ SpeechSetting currentSpeechSetting()
     return setting;
 }
 
+namespace {
+
+void printLine(std::FILE* err, const QString& line)
+{
+    std::fprintf(err, "%s\n", line.toUtf8().constData());
+    std::fflush(err);
+}
+
+// The listening engines, or nothing (with the reason) when the model or the audio
+// cannot be opened.
+std::optional<SpeechPair> createSphinx(QObject* parent, QString* error)
+{
+    std::unique_ptr<PhraseDecoder> decoder =
+        PhraseDecoder::create(PhraseDecoder::defaultSettings(), error);
+    if (!decoder)
+        return std::nullopt;
+    const QString audioIn = qEnvironmentVariable("SARQUEN_AUDIO_IN");
+    std::unique_ptr<platform::AudioInput> input =
+        audioIn.isEmpty() ? platform::makeMicrophoneInput() : platform::makeFileInput(audioIn);
+    if (!input->open(error))
+        return std::nullopt;
+    auto* synthesizer = new EspeakSynthesizer(parent);
+    auto* recognizer = new SphinxRecognizer(
+        std::move(decoder), std::move(input), [synthesizer] { return synthesizer->isSpeaking(); },
+        parent);
+    return SpeechPair{SpeechEngine::Sphinx, recognizer, synthesizer};
+}
+
+} // namespace
+
 SpeechPair createSpeech(QObject* parent, std::FILE* err)
 {
     const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
-    if (!choice.message.isEmpty()) {
-        std::fprintf(err, "%s\n", choice.message.toUtf8().constData());
-        std::fflush(err);
+    if (!choice.message.isEmpty())
+        printLine(err, choice.message);
+    if (choice.engine == SpeechEngine::Sphinx) {
+        QString error;
+        if (std::optional<SpeechPair> sphinx = createSphinx(parent, &error))
+            return *sphinx;
+        printLine(err, usingConsole(error));
     }
-
-    // The PocketSphinx engines are created here once they are built; until then the
-    // choice above never asks for them.
-    static_assert(!kSphinxEngineBuilt, "createSpeech must create the PocketSphinx engines");
     SpeechPair pair;
     pair.engine = SpeechEngine::Console;
     pair.recognizer = new ConsoleRecognizer(STDIN_FILENO, parent);

@@ -15,7 +15,7 @@ enum class SpeechEngine
 
 // Whether the PocketSphinx recogniser and the espeak-ng synthesiser are compiled into
 // this build.
-inline constexpr bool kSphinxEngineBuilt = false;
+inline constexpr bool kSphinxEngineBuilt = true;
 
 // Where the PocketSphinx en-us acoustic model is installed.
 inline constexpr const char* kSphinxModelDir = "/usr/share/pocketsphinx/model/en-us/en-us";

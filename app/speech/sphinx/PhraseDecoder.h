@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// What the decoder made of one utterance: the phrase exactly as the grammar rule has
+// it, or a rejection (speech or noise that is none of the grammar's phrases).
+struct DecodedUtterance
+{
+    std::optional<QString> phrase; // empty when rejected
+    double score = 0;              // the acceptance score the decision was made on
+    std::int64_t endSample = 0;    // where the utterance ended in the audio fed so far
+};
+
+// Turns 16 kHz mono 16-bit audio into the grammar's phrases, without threads or
+// devices: the recogniser feeds it captured audio, the benchmark feeds it files.
+class PhraseDecoder
+{
+public:
+    struct Settings
+    {
+        QString modelDir;          // the acoustic model folder
+        QString dictionary;        // the pronunciation dictionary
+        QString phoneModel;        // the phone language model of the rejection pass
+        double vadThreshold = 4.0; // speech/silence decision; higher ignores more noise
+        // An utterance is taken as a phrase when its score (acoustic score per frame of
+        // the grammar's best path minus that of a free phone loop, so 0 or a little below
+        // for a good match) reaches the threshold; short phrases (one word of at most two
+        // syllables: "Yes", "Go") are matched by chatter more easily and need more.
+        double acceptThreshold = -18;
+        double shortPhraseThreshold = -10;
+    };
+    static Settings defaultSettings();
+
+    // Null, with the reason in `error`, when the model cannot be loaded.
+    static std::unique_ptr<PhraseDecoder> create(const Settings& settings, QString* error);
+    virtual ~PhraseDecoder() = default;
+
+    // Builds the search from the grammar text ("<start>=" rules, "\r\n" line ends);
+    // phrases that cannot be made speakable are left out and listed in `skipped`.
+    virtual bool loadGrammar(const QString& grammarText, QStringList* skipped) = 0;
+
+    // Feeds audio; every utterance whose end is detected is reported through `heard`.
+    virtual void feed(const std::int16_t* samples, std::size_t count,
+                      const std::function<void(const DecodedUtterance&)>& heard) = 0;
+    // Ends the utterance in progress as if silence followed (end of a file) and reports
+    // it, when speech had begun. A decoder that cannot finish early just forgets it.
+    virtual void flush(const std::function<void(const DecodedUtterance&)>& /*heard*/) { reset(); }
+    // Forgets the utterance in progress (recognition paused, own speech playing).
+    virtual void reset() = 0;
+};

@@ -1,0 +1,70 @@
+#include "app/speech/SphinxRecognizer.h"
+#include "tests/support/FakeListening.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Listener
+{
+    explicit Listener(std::function<bool()> muted = {})
+    {
+        auto d = std::make_unique<ScriptedDecoder>();
+        auto i = std::make_unique<EndlessSilence>();
+        decoder = d.get();
+        input = i.get();
+        recognizer =
+            std::make_unique<SphinxRecognizer>(std::move(d), std::move(i), std::move(muted));
+    }
+    ScriptedDecoder* decoder;
+    EndlessSilence* input;
+    std::unique_ptr<SphinxRecognizer> recognizer;
+};
+
+TEST(SphinxRecognizerTest, HearsOnlyWhileRecognitionIsOn)
+{
+    Listener l;
+    QSignalSpy heard(l.recognizer.get(), &Recognizer::PhraseHeard);
+    QTRY_VERIFY_WITH_TIMEOUT(l.input->reads > 30, 5000);
+    EXPECT_EQ(l.decoder->fed, 0); // not started: the audio is thrown away
+    EXPECT_EQ(heard.count(), 0);
+
+    l.recognizer->StartRecognition();
+    QTRY_VERIFY_WITH_TIMEOUT(heard.count() >= 2, 5000);
+    EXPECT_EQ(heard.first().first().toString(), QStringLiteral("Yes"));
+
+    l.recognizer->StopRecognition();
+    const int before = heard.count();
+    QTRY_VERIFY_WITH_TIMEOUT(l.decoder->resets >= 1, 5000);
+    QTest::qWait(50);
+    // Results already on their way when recognition stopped are dropped too.
+    EXPECT_EQ(heard.count(), before);
+}
+
+TEST(SphinxRecognizerTest, TheProgramsOwnSoundIsNotListenedTo)
+{
+    std::atomic<bool> speaking{true};
+    Listener l([&speaking] { return speaking.load(); });
+    QSignalSpy heard(l.recognizer.get(), &Recognizer::PhraseHeard);
+    l.recognizer->StartRecognition();
+    QTRY_VERIFY_WITH_TIMEOUT(l.input->reads > 30, 5000);
+    EXPECT_EQ(l.decoder->fed, 0);
+    speaking = false;
+    QTRY_VERIFY_WITH_TIMEOUT(heard.count() >= 1, 5000);
+}
+
+TEST(SphinxRecognizerTest, TheGrammarReachesTheDecoderAndUnspeakablePhrasesAreNamed)
+{
+    Listener l;
+    QSignalSpy skipped(l.recognizer.get(), &SphinxRecognizer::phrasesSkipped);
+    l.recognizer->LoadGrammarText(
+        QStringLiteral("[Grammar]\r\ntype=cfg\r\n[<start>]\r\n<start>=!!!"));
+    QTRY_VERIFY_WITH_TIMEOUT(skipped.count() == 1, 5000);
+    EXPECT_EQ(skipped.first().first().toStringList(), QStringList{"!!!"});
+    std::lock_guard<std::mutex> guard(l.decoder->lock);
+    EXPECT_EQ(l.decoder->grammars.size(), 1);
+}
+
+} // namespace

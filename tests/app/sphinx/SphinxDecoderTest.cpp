@@ -1,0 +1,123 @@
+#include "app/Grammar.h"
+#include "app/speech/sphinx/PhraseDecoder.h"
+#include "platform/audio/SoundFile.h"
+#include "tests/support/TempDir.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs a program to its end; false when it fails.
+bool run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+class SphinxDecoderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QString error;
+        decoder_ = PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
+        ASSERT_TRUE(decoder_) << qPrintable(error);
+        QStringList skipped;
+        ASSERT_TRUE(decoder_->loadGrammar(
+            buildGrammarText({"Notepad", "Start Zorvatron", "What's New?", "<a|b>;", "!!!"},
+                             "Computer"),
+            &skipped));
+        EXPECT_EQ(skipped, QStringList({"!!!"}));
+    }
+
+    // 16 kHz mono audio with half a second of silence before and after the sound sox
+    // makes of `input` (a file, or "-n" for a synthesised one) with `effects`.
+    std::vector<std::int16_t> convert(const QStringList& input, const QStringList& effects)
+    {
+        const QString out = dir_.file(QStringLiteral("out%1.wav").arg(++files_));
+        EXPECT_TRUE(run("sox", input + QStringList{"-r", "16000", "-c", "1", "-b", "16", out} +
+                                   effects + QStringList{"pad", "0.5", "0.5"}));
+        const std::optional<platform::Pcm> pcm = platform::decodeSoundFile(out);
+        EXPECT_TRUE(pcm && pcm->sampleRate == 16000 && pcm->channels == 1);
+        return pcm ? pcm->samples : std::vector<std::int16_t>{};
+    }
+
+    std::vector<std::int16_t> speech(const QString& text)
+    {
+        const QString raw = dir_.file(QStringLiteral("raw.wav"));
+        EXPECT_TRUE(run("espeak-ng", {"-v", "en-us", "-s", "150", "-w", raw, text}));
+        return convert({raw}, {});
+    }
+
+    // What the decoder makes of the audio, the end of the file included.
+    std::vector<DecodedUtterance> decode(const std::vector<std::int16_t>& audio)
+    {
+        std::vector<DecodedUtterance> heard;
+        const auto collect = [&](const DecodedUtterance& u) { heard.push_back(u); };
+        decoder_->feed(audio.data(), audio.size(), collect);
+        decoder_->flush(collect);
+        return heard;
+    }
+
+    // The one phrase heard in the audio, or "" when it was rejected or nothing heard.
+    QString phraseOf(const std::vector<std::int16_t>& audio)
+    {
+        const std::vector<DecodedUtterance> heard = decode(audio);
+        QString phrase;
+        for (const DecodedUtterance& u : heard) {
+            RecordProperty("score" + std::to_string(u.endSample), std::to_string(u.score));
+            EXPECT_LE(u.endSample, offset_ + static_cast<std::int64_t>(audio.size()));
+            if (u.phrase) {
+                EXPECT_TRUE(phrase.isEmpty()) << "more than one phrase heard";
+                phrase = *u.phrase;
+            }
+        }
+        offset_ += static_cast<std::int64_t>(audio.size());
+        return phrase;
+    }
+
+    TempDir dir_;
+    int files_ = 0;
+    std::int64_t offset_ = 0;
+    std::unique_ptr<PhraseDecoder> decoder_;
+};
+
+TEST_F(SphinxDecoderTest, HearsGrammarPhrasesAsTheRulesWriteThem)
+{
+    EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
+    EXPECT_EQ(phraseOf(speech("What Time Is It")), "What Time Is It");
+    EXPECT_EQ(phraseOf(speech("Start Zorvatron")), "Start Zorvatron");
+}
+
+TEST_F(SphinxDecoderTest, RejectsChatterAndNoise)
+{
+    EXPECT_EQ(phraseOf(speech("What Time Is It")), "What Time Is It");
+    EXPECT_EQ(phraseOf(speech("the weather is really nice today")), "");
+    EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "1.5", "whitenoise", "vol", "0.5"})), "");
+    // Still listening afterwards.
+    EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
+}
+
+TEST_F(SphinxDecoderTest, ResetForgetsTheUtteranceInProgress)
+{
+    const std::vector<std::int16_t> audio = speech("What Time Is It");
+    const std::size_t half = audio.size() / 2;
+    std::vector<DecodedUtterance> heard;
+    const auto collect = [&](const DecodedUtterance& u) { heard.push_back(u); };
+    decoder_->feed(audio.data(), half, collect);
+    decoder_->reset();
+    decoder_->feed(audio.data() + half, audio.size() - half, collect);
+    decoder_->flush(collect);
+    offset_ += static_cast<std::int64_t>(audio.size());
+    for (const DecodedUtterance& u : heard)
+        EXPECT_NE(u.phrase.value_or(""), "What Time Is It");
+
+    // A new grammar replaces the old one.
+    ASSERT_TRUE(decoder_->loadGrammar(buildGrammarText({}, "Hello Zorvatron"), nullptr));
+    EXPECT_EQ(phraseOf(speech("Start Zorvatron")), "");
+    EXPECT_EQ(phraseOf(speech("Hello Zorvatron")), "Hello Zorvatron");
+}
+
+} // namespace

@@ -1,0 +1,29 @@
+#include "tests/support/FakeListening.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+bool EndlessSilence::read(std::int16_t* samples, std::size_t count)
+{
+    std::fill(samples, samples + count, std::int16_t{0});
+    ++reads;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+bool ScriptedDecoder::loadGrammar(const QString& grammarText, QStringList* skipped)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    grammars << grammarText;
+    if (skipped)
+        *skipped << QStringLiteral("!!!");
+    return true;
+}
+
+void ScriptedDecoder::feed(const std::int16_t*, std::size_t,
+                           const std::function<void(const DecodedUtterance&)>& heard)
+{
+    if (++fed % 10 == 0)
+        heard(DecodedUtterance{phrase, 0.0, 0});
+}

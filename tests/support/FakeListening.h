@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/speech/sphinx/PhraseDecoder.h"
+#include "platform/audio/AudioInput.h"
+
+#include <QStringList>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+// Audio that never runs out: silence, handed out without waiting, but slowly enough
+// that the listening thread does not spin.
+class EndlessSilence : public platform::AudioInput
+{
+public:
+    bool open(QString*) override { return true; }
+    bool read(std::int16_t* samples, std::size_t count) override;
+    std::atomic<int> reads{0};
+};
+
+// A decoder that hears `phrase` in every tenth chunk it is fed, and records what the
+// listening thread asked of it.
+class ScriptedDecoder : public PhraseDecoder
+{
+public:
+    bool loadGrammar(const QString& grammarText, QStringList* skipped) override;
+    void feed(const std::int16_t* samples, std::size_t count,
+              const std::function<void(const DecodedUtterance&)>& heard) override;
+    void reset() override { ++resets; }
+
+    QString phrase = QStringLiteral("Yes");
+    std::atomic<int> fed{0};
+    std::atomic<int> resets{0};
+    std::mutex lock;
+    QStringList grammars;
+};
