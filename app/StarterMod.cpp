@@ -68,6 +68,8 @@ int Main(int argc, char** argv)
 
     const SpeechPair speech = createSpeech(nullptr);
     frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    if (!speech.notice.isEmpty())
+        main.showSpeechNotice(speech.notice);
     QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
 
     auto* splash = new frmSplash(main, commandLineText(QApplication::arguments()));

@@ -27,6 +27,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -66,9 +68,14 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
                         [this](QString& target) { return CheckScript(target); }, *platform_.shell,
                         *platform_.dialogs, *this});
 
+    // The phrase is shown before it is acted on: a script may take a while.
+    connect(recognizer_, &Recognizer::PhraseHeard, this, &frmLaunch::showHeard);
     connect(recognizer_, &Recognizer::PhraseHeard, this,
             [this](const QString& phrase) { dispatcher_->PhraseHeard(phrase); });
     connect(tcom_, &QTimer::timeout, this, [this] { dispatcher_->tcomTick(); });
+    connect(recognizer_, &Recognizer::notUnderstood, this,
+            [this] { showHeard(QStringLiteral("not understood")); });
+    connect(recognizer_, &Recognizer::inputLevel, prgLevel_, &QProgressBar::setValue);
     connect(synthesizer_, &Synthesizer::SpeechDone, this, [this] { state.speaking = 0; });
 }
 
@@ -113,6 +120,17 @@ void frmLaunch::buildControls()
     cmdAbout_->hide();
     cmdStart_->hide();
 
+    // What the recogniser made of the last speech, and how loud the microphone is, so
+    // that a deaf microphone can be told from a phrase that was not understood.
+    lblHeard_ = new QLabel(this);
+    lblHeard_->setObjectName(QStringLiteral("lblHeard"));
+    prgLevel_ = new QProgressBar(this);
+    prgLevel_->setObjectName(QStringLiteral("prgLevel"));
+    prgLevel_->setRange(0, 100);
+    prgLevel_->setTextVisible(false);
+    prgLevel_->setMaximumHeight(8);
+    prgLevel_->setVisible(recognizer_->hasInputLevel());
+
     label2_ = new QLabel(
         QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromLatin1(kMakerSite)), this);
     label2_->setObjectName(QStringLiteral("Label2"));
@@ -155,6 +173,8 @@ void frmLaunch::buildControls()
     auto* main = new QVBoxLayout(this);
     main->addLayout(header);
     main->addLayout(body, 1);
+    main->addWidget(lblHeard_);
+    main->addWidget(prgLevel_);
     main->addWidget(label2_);
 
     // Exit comes last when the keyboard walks through the window.
@@ -335,6 +355,21 @@ void frmLaunch::onStopClicked()
         listening_.stopListening();
     } catch (const std::exception&) {
     }
+}
+
+void frmLaunch::showSpeechNotice(const QString& notice)
+{
+    // The line on standard error starts with the program's name; the window needs only
+    // the reason.
+    QString text = notice;
+    text.remove(QRegularExpression(QStringLiteral("^zorv: speech: ")));
+    lblHeard_->setText(text);
+    lblHeard_->setWordWrap(true);
+}
+
+void frmLaunch::showHeard(const QString& what)
+{
+    lblHeard_->setText(QStringLiteral("Heard: %1").arg(what));
 }
 
 void frmLaunch::openMakerSite()

@@ -16,6 +16,7 @@ class QLabel;
 class SpokenAnswers;
 class WindowCommands;
 class QListWidget;
+class QProgressBar;
 class QTimer;
 class Perchly;
 class Recognizer;
@@ -70,6 +71,9 @@ public:
     void closewin() override;
     void restorewin() override;
     WindowCommands& windowCommands() { return *windows_; }
+
+    // Tells the user under the list of commands why speech is typed, not heard.
+    void showSpeechNotice(const QString& notice);
 
     // Ends the program at once; nothing is saved.
     void endProgram() override;
@@ -131,6 +135,7 @@ private:
     void onStartClicked();
     void onStopClicked();
     void openMakerSite();
+    void showHeard(const QString& what);
     frmCheck* ensureConfirmation();
 
     platform::Platform platform_;
@@ -157,6 +162,8 @@ private:
     Tabrix* cmdExit_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
+    QLabel* lblHeard_ = nullptr;
+    QProgressBar* prgLevel_ = nullptr;
     QLabel* image1_ = nullptr;
     QTimer* tcom_ = nullptr;
     Perchly* perchly_ = nullptr;

@@ -20,10 +20,16 @@ public:
     virtual void LoadGrammarText(const QString& grammar) = 0;
 
     bool isRecognising() const { return recognising_; }
+    // Whether the engine listens to sound and reports its level.
+    virtual bool hasInputLevel() const { return false; }
 
 signals:
     // The recognised phrase, character for character as the grammar rule has it.
     void PhraseHeard(const QString& phrase);
+    // Speech was heard that is none of the grammar's phrases.
+    void notUnderstood();
+    // The input level of the last moment, 0 to 100.
+    void inputLevel(int percent);
 
 protected:
     virtual void startEngine() = 0;

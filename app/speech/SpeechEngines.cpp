@@ -117,7 +117,7 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error)
     auto* recognizer = new SphinxRecognizer(
         std::move(decoder), std::move(input), [synthesizer] { return synthesizer->isSpeaking(); },
         parent);
-    return SpeechPair{SpeechEngine::Sphinx, recognizer, synthesizer};
+    return SpeechPair{SpeechEngine::Sphinx, recognizer, synthesizer, {}};
 }
 
 } // namespace
@@ -125,15 +125,17 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error)
 SpeechPair createSpeech(QObject* parent, std::FILE* err)
 {
     const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
-    if (!choice.message.isEmpty())
-        printLine(err, choice.message);
+    QString notice = choice.message;
     if (choice.engine == SpeechEngine::Sphinx) {
         QString error;
         if (std::optional<SpeechPair> sphinx = createSphinx(parent, &error))
             return *sphinx;
-        printLine(err, usingConsole(error));
+        notice = usingConsole(error);
     }
+    if (!notice.isEmpty())
+        printLine(err, notice);
     SpeechPair pair;
+    pair.notice = notice;
     pair.engine = SpeechEngine::Console;
     pair.recognizer = new ConsoleRecognizer(STDIN_FILENO, parent);
     pair.synthesizer = new ConsoleSynthesizer(stdout, parent);

@@ -55,6 +55,8 @@ struct SpeechPair
     SpeechEngine engine = SpeechEngine::Console;
     Recognizer* recognizer = nullptr;
     Synthesizer* synthesizer = nullptr;
+    // Why speech is typed rather than heard, when it is not by choice; empty otherwise.
+    QString notice;
 };
 
 // Chooses the engine for this process, prints the choice's message to `err` if there

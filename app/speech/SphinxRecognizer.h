@@ -29,12 +29,9 @@ public:
     ~SphinxRecognizer() override;
 
     void LoadGrammarText(const QString& grammar) override;
+    bool hasInputLevel() const override { return true; }
 
 signals:
-    // Speech was heard that is none of the grammar's phrases.
-    void notUnderstood();
-    // The input level of the last tenth of a second, 0 to 100.
-    void inputLevel(int percent);
     // Phrases of the grammar that cannot be spoken and were left out.
     void phrasesSkipped(const QStringList& phrases);
 

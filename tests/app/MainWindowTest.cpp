@@ -256,3 +256,31 @@ TEST_F(MainWindowTest, AMissingCommandKeyIsReportedAndTheGrammarKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ShowsWhatWasHeardAndWhatWasNot)
+{
+    loaded();
+    auto* heard = control<QLabel>("lblHeard");
+    recognizer->hear(QStringLiteral("Computer"));
+    EXPECT_EQ(heard->text(), QStringLiteral("Heard: Computer"));
+    emit recognizer->notUnderstood();
+    EXPECT_EQ(heard->text(), QStringLiteral("Heard: not understood"));
+    // Typed phrases have no sound level to show.
+    EXPECT_TRUE(main->findChild<QWidget*>(QStringLiteral("prgLevel"))->isHidden());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, SaysWhySpeechIsTypedInsteadOfHeard)
+{
+    frmLaunch& w = loaded();
+    w.showSpeechNotice(QStringLiteral("zorv: speech: using the console engine: no microphone"));
+    EXPECT_EQ(control<QLabel>("lblHeard")->text(),
+              QStringLiteral("using the console engine: no microphone"));
+}
+
+} // namespace

@@ -107,3 +107,38 @@ TEST_F(VoiceFlowTest, ConfirmationAsksAloudAndYesLaunches)
 }
 
 } // namespace
+
+namespace {
+
+// Runs a helper program of the test; the test fails when it does.
+void run(const QString& program, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    ASSERT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+    ASSERT_EQ(p.exitCode(), 0) << program.toStdString() << ": "
+                               << p.readAllStandardError().toStdString();
+}
+
+TEST_F(VoiceFlowTest, RealSpeechFromAFileLaunchesTheCommand)
+{
+    // "Computer", a pause, then the command, as espeak-ng says them, at 16 kHz.
+    const QString c = dir.file(QStringLiteral("c.wav")), p = dir.file(QStringLiteral("p.wav"));
+    const QString pause = dir.file(QStringLiteral("pause.wav"));
+    const QString speech = dir.file(QStringLiteral("speech.wav"));
+    run(QStringLiteral("espeak-ng"), {"-v", "en-us", "-s", "150", "-w", c, "Computer"});
+    run(QStringLiteral("espeak-ng"), {"-v", "en-us", "-s", "150", "-w", p, "Open Calculator"});
+    run(QStringLiteral("sox"),
+        {"-n", "-r", "22050", "-c", "1", "-b", "16", pause, "trim", "0", "1"});
+    run(QStringLiteral("sox"), {pause, c, pause, p, pause, pause, "-r", "16000", speech});
+
+    setValue(QStringLiteral("options"), QStringLiteral("starter"), QStringLiteral("1"));
+    addCommand(1, QStringLiteral("Open Calculator"), recorder() + QStringLiteral(" calculator"));
+    env.insert(QStringLiteral("SARQUEN_SPEECH"), QStringLiteral("sphinx"));
+    env.insert(QStringLiteral("SARQUEN_AUDIO_IN"), speech);
+    startProgram();
+    EXPECT_EQ(launched(20000).value(1), QStringLiteral("calculator"))
+        << zorv.readAllStandardError().toStdString();
+}
+
+} // namespace

@@ -24,6 +24,9 @@ bool ScriptedDecoder::loadGrammar(const QString& grammarText, QStringList* skipp
 void ScriptedDecoder::feed(const std::int16_t*, std::size_t,
                            const std::function<void(const DecodedUtterance&)>& heard)
 {
-    if (++fed % 10 == 0)
-        heard(DecodedUtterance{phrase, 0.0, 0});
+    if (++fed % 10 == 0) {
+        DecodedUtterance utterance;
+        utterance.phrase = phrase;
+        heard(utterance);
+    }
 }
