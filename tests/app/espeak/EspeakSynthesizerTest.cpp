@@ -1,6 +1,6 @@
 #include "app/speech/espeak/EspeakSynthesizer.h"
 #include "app/speech/VoiceMatch.h"
-#include "tests/app/espeak/PrivatePulseServer.h"
+#include "tests/support/PrivatePulseServer.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -143,7 +143,7 @@ TEST(EspeakSynthesizerWithServer, SpeechReachesTheServerBeforeSpeechDone)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty())
         GTEST_SKIP() << "no pulseaudio binary for a private server";
-    PrivatePulseServer server;
+    PrivatePulseServer server(22050);
     ASSERT_FALSE(server.server().isEmpty()) << server.log().toStdString();
     OutputListener speaker(server.output(), 2000);
     ASSERT_TRUE(speaker.isOpen());

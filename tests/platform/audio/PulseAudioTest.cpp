@@ -1,5 +1,6 @@
 #include "platform/audio/PulseAudio.h"
 #include "tests/platform/audio/WavBytes.h"
+#include "tests/support/PrivatePulseServer.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -35,127 +36,6 @@ TEST(PulseAudioWithoutServer, ReturnsAtOnceWithTheFilesReadability)
     EXPECT_FALSE(audio.play(platform::beepTone()));
     audio.beep();
 }
-
-namespace {
-
-// A private PulseAudio server on a socket in a temporary folder, with its own home and
-// runtime folders so that it meets no other server. Its one output writes what it
-// plays into a FIFO, as 44.1 kHz mono 16-bit samples, as fast as they are read: sound
-// passes through without taking its playing time.
-class PrivatePulseServer
-{
-public:
-    PrivatePulseServer()
-    {
-        const QString runtime = dir_.file(QStringLiteral("runtime"));
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString socket = dir_.file(QStringLiteral("native"));
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir_.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.file(QStringLiteral("config")));
-        env.remove(QStringLiteral("PULSE_SERVER"));
-        process_.setProcessEnvironment(env);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-             QStringLiteral("--disable-shm=yes"), QStringLiteral("--realtime=no"),
-             QStringLiteral("--high-priority=no"), QStringLiteral("--log-target=stderr"),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket,
-             QStringLiteral("-L"),
-             QStringLiteral("module-pipe-sink sink_name=out format=s16le rate=44100 "
-                            "channels=1 file=") +
-                 output()});
-        // Up once both modules have made their files; clients that come early wait.
-        const bool up = QTest::qWaitFor(
-            [&] {
-                return process_.state() == QProcess::NotRunning ||
-                       (QFileInfo::exists(socket) && QFileInfo::exists(output()));
-            },
-            20000);
-        if (up && process_.state() == QProcess::Running)
-            server_ = QStringLiteral("unix:") + socket;
-    }
-
-    ~PrivatePulseServer()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(10000))
-                process_.kill();
-            process_.waitForFinished();
-        }
-    }
-
-    // Empty when the server did not come up.
-    QString server() const { return server_; }
-    QString output() const { return dir_.file(QStringLiteral("output")); }
-    QString log() { return QString::fromLocal8Bit(process_.readAll()); }
-
-private:
-    TempDir dir_;
-    QProcess process_;
-    QString server_;
-};
-
-// Reads the server's output FIFO on a thread of its own and counts the samples louder
-// than `level`.
-class OutputListener
-{
-public:
-    OutputListener(const QString& fifo, int level)
-    {
-        fd_ = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
-        if (fd_ >= 0)
-            thread_ = std::thread([this, level] { listen(level); });
-    }
-    ~OutputListener()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    bool isOpen() const { return fd_ >= 0; }
-    int loudSamples() const { return loud_; }
-
-private:
-    void listen(int level)
-    {
-        std::vector<unsigned char> bytes;
-        unsigned char buffer[8192];
-        while (!stop_) {
-            pollfd readable{fd_, POLLIN, 0};
-            if (::poll(&readable, 1, 10) <= 0)
-                continue;
-            const ssize_t got = ::read(fd_, buffer, sizeof buffer);
-            if (got <= 0)
-                continue;
-            bytes.insert(bytes.end(), buffer, buffer + got);
-            std::size_t i = 0;
-            for (; i + 1 < bytes.size(); i += 2) {
-                const auto sample = static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8);
-                if (std::abs(int{sample}) > level)
-                    ++loud_;
-            }
-            bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
-
-    int fd_ = -1;
-    std::atomic<bool> stop_ = false;
-    std::atomic<int> loud_ = 0;
-    std::thread thread_;
-};
-
-} // namespace
 
 TEST(PulseAudioWithServer, PlaysFilesAndTheBeepOnTheDefaultOutput)
 {

@@ -19,11 +19,12 @@
 
 // A private PulseAudio server on a socket in a temporary folder, with its own home and
 // runtime folders so that it meets no other server. Its one output writes what it plays
-// into a FIFO as 22.05 kHz mono 16-bit samples, as fast as they are read.
+// into a FIFO as mono 16-bit samples at `rate`, as fast as they are read: sound passes
+// through without taking its playing time.
 class PrivatePulseServer
 {
 public:
-    PrivatePulseServer()
+    explicit PrivatePulseServer(int rate = 44100)
     {
         const QString runtime = dir_.file(QStringLiteral("runtime"));
         QDir().mkpath(runtime);
@@ -46,8 +47,9 @@ public:
              QStringLiteral("-L"),
              QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket,
              QStringLiteral("-L"),
-             QStringLiteral("module-pipe-sink sink_name=out format=s16le rate=22050 "
-                            "channels=1 file=") +
+             QStringLiteral("module-pipe-sink sink_name=out format=s16le rate=%1 "
+                            "channels=1 file=")
+                     .arg(rate) +
                  output()});
         const bool up = QTest::qWaitFor(
             [&] {
