@@ -238,6 +238,20 @@ void frmLaunch::setList()
     recognizer_->LoadGrammarText(grammarText);
 }
 
+void frmLaunch::reloadCommands()
+{
+    clearCommandList();
+    setList();
+}
+
+void frmLaunch::applyOptions(const Options& newOptions)
+{
+    options = newOptions;
+    tcom_->setInterval(std::max<int>(0, options.tcomt));
+    if (check_)
+        check_->setQuestion(options.chktext);
+}
+
 void frmLaunch::clearCommandList()
 {
     lstCmd_->clear();

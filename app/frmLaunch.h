@@ -3,6 +3,7 @@
 #include "app/Dispatcher.h"
 #include "app/LauncherState.h"
 #include "app/Listening.h"
+#include "app/MainWindowLink.h"
 #include "commands/CommandTable.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -33,6 +34,7 @@ class ScriptInterpreter;
 class frmLaunch : public QWidget,
                   public ListeningIndicators,
                   public MainWindowActions,
+                  public MainWindowLink,
                   public ScriptHost
 {
     Q_OBJECT
@@ -103,6 +105,22 @@ public:
     void openAbout() override;
     void showConfirmation(const QString& phrase) override;
     void closeConfirmation() override;
+
+    // MainWindowLink
+    void reloadCommands() override;
+    const CommandTable& commandTable() const override { return commands; }
+    bool isListening() const override { return listening_.isListening(); }
+    void pauseRecognition() override { listening_.pauseRecognition(); }
+    void resumeRecognition() override { listening_.resumeRecognition(); }
+    void setMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
+    const Options& currentOptions() const override { return options; }
+    void applyOptions(const Options& newOptions) override;
+    std::int16_t comFirmExe() const override { return state.comFirmExe; }
+    void setComFirmExe(std::int16_t value) override { state.comFirmExe = value; }
+    QString programFolder() const override { return appPath; }
+    QString executablePath() const override { return executablePath_; }
+    modReg& registry() override { return *reg_; }
+    const platform::Platform& services() const override { return platform_; }
 
     // ScriptHost
     void say(const QString& text) override;
