@@ -9,8 +9,10 @@
 #include "app/speech/Recognizer.h"
 #include "app/speech/Synthesizer.h"
 #include "commands/CommandStore.h"
+#include "commands/editor/frmEdit.h"
 #include "commands/modReg.h"
 #include "options/OptionsStore.h"
+#include "options/dialog/frmOptions.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
@@ -112,11 +114,9 @@ void frmLaunch::buildControls()
     cmdAbout_ = new Tabrix(QStringLiteral("cmdAbout"), QStringLiteral("Help / About"), this);
     cmdExit_ = new Tabrix(QStringLiteral("cmdExit"), QStringLiteral("Exit"), this);
 
-    // The command editor, script editor, options and about windows come with their
-    // own parts of the program; until then their buttons stay hidden.
-    cmdEdit_->hide();
+    // The script editor and about windows come with their own parts of the program;
+    // until then their buttons stay hidden.
     cmdScripter_->hide();
-    cmdOptions_->hide();
     cmdAbout_->hide();
     cmdStart_->hide();
 
@@ -182,6 +182,8 @@ void frmLaunch::buildControls()
 
     connect(cmdStart_, &Tabrix::clicked, this, &frmLaunch::onStartClicked);
     connect(cmdStop_, &Tabrix::clicked, this, &frmLaunch::onStopClicked);
+    connect(cmdEdit_, &Tabrix::clicked, this, [this] { openCommandEditor(*this, this); });
+    connect(cmdOptions_, &Tabrix::clicked, this, [this] { openOptionsDialog(*this, this); });
     connect(cmdHideF_, &Tabrix::clicked, this, &QWidget::hide);
     connect(cmdExit_, &Tabrix::clicked, this, &frmLaunch::endProgram);
 }
@@ -334,7 +336,6 @@ void frmLaunch::connectTray()
     connect(perchly_, &Perchly::mouseButton, this, &frmLaunch::onTrayMouseButton);
     connect(perchly_, &Perchly::activated, this, &frmLaunch::restoreFromTray);
 
-    trayMenu_->setOptionsAvailable(false);
     trayMenu_->setAboutAvailable(false);
     connect(trayMenu_, &frmLaunch2::showChosen, this, &frmLaunch::restoreFromTray);
     connect(trayMenu_, &frmLaunch2::hideChosen, this, &QWidget::hide);
@@ -342,6 +343,8 @@ void frmLaunch::connectTray()
             [this] { listening_.startListening(); });
     connect(trayMenu_, &frmLaunch2::stopListeningChosen, this,
             [this] { listening_.stopListening(); });
+    connect(trayMenu_, &frmLaunch2::optionsChosen, this,
+            [this] { openOptionsDialog(*this, this); });
     connect(trayMenu_, &frmLaunch2::exitChosen, this, [this] {
         recognizer_->StopRecognition();
         endProgram();

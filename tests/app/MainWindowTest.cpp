@@ -3,6 +3,7 @@
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/LauncherFixture.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -42,6 +43,8 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
     EXPECT_TRUE(control<Tabrix>("cmdStart")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdStop")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdHideF")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdEdit")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdOptions")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdExit")->isHidden());
     EXPECT_NE(control<QListWidget>("lstCmd"), nullptr);
     EXPECT_NE(control<QLabel>("Label2"), nullptr);
@@ -51,6 +54,31 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
     EXPECT_EQ(w.tray()->toolTip(), QStringLiteral("Ombrel Sarquen"));
     EXPECT_FALSE(w.tray()->show()); // shown by the splash timer
     EXPECT_FALSE(w.tcom()->isActive());
+}
+
+TEST_F(MainWindowTest, EditAndOptionsButtonsOpenTheirWindowsOverADisabledMainWindow)
+{
+    loaded();
+    for (const char* button : {"cmdEdit", "cmdOptions"}) {
+        recognizer->calls.clear();
+        QTest::mouseClick(control<Tabrix>(button), Qt::LeftButton);
+        QWidget* opened = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w != main.get() &&
+                (w->objectName() == QLatin1String("frmEdit") ||
+                 w->objectName() == QLatin1String("frmOptions")))
+                opened = w;
+        }
+        ASSERT_NE(opened, nullptr) << button;
+        EXPECT_EQ(opened->objectName(),
+                  QLatin1String(button == std::string("cmdEdit") ? "frmEdit" : "frmOptions"));
+        EXPECT_FALSE(main->isEnabled()) << button;
+        EXPECT_EQ(recognizer->calls, QStringList{"StopRecognition"}) << button;
+        opened->close();
+        EXPECT_TRUE(main->isEnabled()) << button;
+        EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StartRecognition")) << button;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(MainWindowTest, LoadSelectsTheVoiceBuildsTheGrammarThenListens)

@@ -3,12 +3,22 @@
 #include "tests/support/LauncherFixture.h"
 #include "tray/frmLaunch2.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QTest>
 
 namespace {
 
 using TrayTest = LauncherFixture;
+
+QWidget* findOpenWindow(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
 
 TEST_F(TrayTest, MenuHoldsItsItemsInOrder)
 {
@@ -33,9 +43,24 @@ TEST_F(TrayTest, MenuHoldsItsItemsInOrder)
                                      "Help / &About Ombrel Sarquen", "-", "E&xit Ombrel Sarquen"}));
     EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
-    // Their windows do not exist yet in this build.
-    EXPECT_FALSE(menuItem("mnuItemOptions")->isVisible());
+    EXPECT_TRUE(menuItem("mnuItemOptions")->isVisible());
+    // The about window does not exist yet in this build.
     EXPECT_FALSE(menuItem("mnuItemAbout")->isVisible());
+}
+
+TEST_F(TrayTest, OptionsOpensTheOptionsWindowOverADisabledMainWindow)
+{
+    loaded();
+    menuItem("mnuItemOptions")->trigger();
+    QWidget* dialog = findOpenWindow("frmOptions");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(main->isEnabled());
+    EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StopRecognition"));
+    // The listening state the menu shows is left as it was.
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+    dialog->close();
+    EXPECT_TRUE(main->isEnabled());
 }
 
 TEST_F(TrayTest, RightClickPopsUpTheMenuLeftClickDoesNot)

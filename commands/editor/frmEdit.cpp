@@ -1,0 +1,326 @@
+#include "commands/editor/frmEdit.h"
+
+#include "app/AppTitle.h"
+#include "app/MainWindowLink.h"
+#include "app/frmCheck.h"
+#include "commands/CommandStore.h"
+#include "commands/CommandTable.h"
+#include "platform/Platform.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/widgets/Tabrix.h"
+#include "scripts/picker/frmScripts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <cmath>
+
+namespace {
+
+const QString kSameName = QStringLiteral("You can not have two commands with the same name!");
+const QString kNothingSelected = QStringLiteral("Select the command to change in the list first.");
+
+int toPixels(int twips)
+{
+    return static_cast<int>(std::lround(twips / frmCheck::twipsPerPixel()));
+}
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+// Stored text ends with a NUL; the fields show what comes before it.
+QString storedText(const RegValue& value)
+{
+    const QString text = value.text();
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+} // namespace
+
+frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      link_(link), mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmEdit"));
+    setWindowTitle(QStringLiteral("Edit Commands"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(toPixels(7830), toPixels(3390));
+    buildControls();
+
+    fillList();
+    hideCon();
+    // The picker itself is made on the first "Use Script"; its folder exists from now on.
+    frmScripts::ensureScriptsFolder(link_.programFolder());
+}
+
+frmScripts* frmEdit::picker() const
+{
+    return picker_;
+}
+
+void frmEdit::buildControls()
+{
+    lstList_ = new QListWidget(this);
+    lstList_->setObjectName(QStringLiteral("lstList"));
+    place(lstList_, 120, 120, 3735, 3180);
+
+    label1_ = new QLabel(QStringLiteral("Command:"), this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    place(label1_, 3960, 120, 855, 255);
+    txtName_ = new QLineEdit(this);
+    txtName_->setObjectName(QStringLiteral("txtName"));
+    place(txtName_, 3960, 360, 3615, 285);
+
+    label2_ = new QLabel(QStringLiteral("Path:"), this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    place(label2_, 3960, 720, 495, 255);
+    txtPath_ = new QLineEdit(this);
+    txtPath_->setObjectName(QStringLiteral("txtPath"));
+    place(txtPath_, 4365, 690, 3195, 285);
+
+    cmdBrowse_ = new Tabrix(QStringLiteral("cmdBrowse"), QStringLiteral("Browse"), this);
+    place(cmdBrowse_, 4365, 1035, 1215, 255);
+    cmdScripts_ = new Tabrix(QStringLiteral("cmdScripts"), QStringLiteral("Use Script"), this);
+    place(cmdScripts_, 5625, 1035, 1215, 255);
+    // Never shown: it only marks where the script picker drops down.
+    cmdS2_ = new QPushButton(QStringLiteral("Command1"), this);
+    cmdS2_->setObjectName(QStringLiteral("cmdS2"));
+    place(cmdS2_, 5625, 1050, 1215, 255);
+    cmdS2_->hide();
+
+    chkActive_ =
+        new QCheckBox(QStringLiteral("Stop listening when the above program starts"), this);
+    chkActive_->setObjectName(QStringLiteral("chkActive"));
+    place(chkActive_, 4920, 1380, 2055, 375);
+
+    cmdChange_ = new Tabrix(QStringLiteral("cmdChange"), QStringLiteral("Change"), this);
+    place(cmdChange_, 3960, 1800, 3735, 375);
+    cmdNew_ = new Tabrix(QStringLiteral("cmdNew"), QStringLiteral("New"), this);
+    place(cmdNew_, 3960, 2280, 1815, 375);
+    cmdAdd_ = new Tabrix(QStringLiteral("cmdAdd"), QStringLiteral("Add"), this);
+    place(cmdAdd_, 3960, 2280, 1815, 375);
+    cmdAdd_->hide();
+    cmdDel_ = new Tabrix(QStringLiteral("cmdDel"), QStringLiteral("Delete"), this);
+    place(cmdDel_, 5880, 2280, 1815, 375);
+    cmdAddCancel_ = new Tabrix(QStringLiteral("cmdAddCancel"), QStringLiteral("Cancel New"), this);
+    place(cmdAddCancel_, 5880, 2280, 1815, 375);
+    cmdAddCancel_->hide();
+    cmdDone_ = new Tabrix(QStringLiteral("cmdDone"), QStringLiteral("Done"), this);
+    place(cmdDone_, 3960, 2880, 3735, 375);
+
+    connect(lstList_, &QListWidget::currentRowChanged, this, &frmEdit::onSelected);
+    connect(cmdNew_, &Tabrix::clicked, this, &frmEdit::onNew);
+    connect(cmdAdd_, &Tabrix::clicked, this, &frmEdit::onAdd);
+    connect(cmdAddCancel_, &Tabrix::clicked, this, &frmEdit::onCancelNew);
+    connect(cmdChange_, &Tabrix::clicked, this, &frmEdit::onChange);
+    connect(cmdDel_, &Tabrix::clicked, this, &frmEdit::onDelete);
+    connect(cmdBrowse_, &Tabrix::clicked, this, &frmEdit::onBrowse);
+    connect(cmdScripts_, &Tabrix::clicked, this, &frmEdit::onScripts);
+    connect(cmdDone_, &Tabrix::clicked, this, &QWidget::close);
+}
+
+void frmEdit::showCon()
+{
+    txtName_->setEnabled(true);
+    txtPath_->setEnabled(true);
+    chkActive_->setEnabled(true);
+    cmdBrowse_->show();
+    cmdScripts_->show();
+}
+
+void frmEdit::hideCon()
+{
+    txtName_->setEnabled(false);
+    txtPath_->setEnabled(false);
+    chkActive_->setEnabled(false);
+    cmdBrowse_->hide();
+    cmdScripts_->hide();
+}
+
+void frmEdit::clearCon()
+{
+    txtName_->clear();
+    txtPath_->clear();
+    chkActive_->setChecked(false);
+}
+
+// Entry k of the list is row k + 1 of the table.
+void frmEdit::fillList()
+{
+    const QSignalBlocker quiet(lstList_);
+    lstList_->clear();
+    const CommandTable& table = link_.commandTable();
+    for (int row = 1; row <= table.count(); ++row)
+        lstList_->addItem(storedText(table.phrases[row]));
+    lstList_->setCurrentRow(-1);
+}
+
+int frmEdit::selectedRow() const
+{
+    const QList<QListWidgetItem*> selected = lstList_->selectedItems();
+    return selected.isEmpty() ? -1 : lstList_->row(selected.first());
+}
+
+void frmEdit::showViewingButtons()
+{
+    cmdNew_->show();
+    cmdAdd_->hide();
+    cmdAddCancel_->hide();
+    lstList_->setEnabled(true);
+    cmdChange_->show();
+    cmdDel_->show();
+    cmdDone_->show();
+}
+
+void frmEdit::refuse(const QString& text)
+{
+    link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
+                                         platform::MsgIcon::None);
+}
+
+void frmEdit::onSelected(int row)
+{
+    if (row < 0)
+        return;
+    showCon();
+    cmdDel_->show();
+    cmdChange_->show();
+    const CommandTable& table = link_.commandTable();
+    txtName_->setText(storedText(table.phrases[row + 1]));
+    txtPath_->setText(storedText(table.targets[row + 1]));
+    chkActive_->setChecked(table.checks[row + 1].toInt32() == 1);
+}
+
+void frmEdit::onNew()
+{
+    showCon();
+    cmdNew_->hide();
+    cmdAdd_->show();
+    cmdAddCancel_->show();
+    lstList_->setEnabled(false);
+    cmdChange_->hide();
+    cmdDel_->hide();
+    cmdDone_->hide();
+    clearCon();
+}
+
+void frmEdit::onAdd()
+{
+    const QString phrase = txtName_->text().trimmed();
+    const QString target = txtPath_->text().trimmed();
+    if (PhraseTaken(link_.commandTable(), phrase)) {
+        refuse(kSameName);
+        // The typed text stays, so the user can correct it.
+        showViewingButtons();
+        return;
+    }
+    if (!phrase.isEmpty() && !target.isEmpty()) {
+        AddCommand(link_.registry(), link_.commandTable(), normalisePhrase(phrase), target,
+                   chkActive_->isChecked());
+        link_.reloadCommands();
+        fillList();
+    }
+    onCancelNew();
+}
+
+void frmEdit::onCancelNew()
+{
+    showViewingButtons();
+    hideCon();
+    clearCon();
+}
+
+void frmEdit::onChange()
+{
+    const QString phrase = normalisePhrase(txtName_->text());
+    const QString target = txtPath_->text().trimmed();
+    if (phrase.isEmpty() || target.isEmpty())
+        return;
+    // Without an old phrase there is no command to rewrite, and a phrase another command
+    // has would leave two commands under one name; either would break the count.
+    const int row = selectedRow();
+    if (row < 0) {
+        refuse(kNothingSelected);
+        return;
+    }
+    if (PhraseTaken(link_.commandTable(), phrase, row + 1)) {
+        refuse(kSameName);
+        return;
+    }
+    ChangeCommand(link_.registry(), lstList_->item(row)->text(), phrase, target,
+                  chkActive_->isChecked());
+    link_.reloadCommands();
+    fillList();
+}
+
+void frmEdit::onDelete()
+{
+    const int row = selectedRow();
+    const QString phrase = row < 0 ? QString() : lstList_->item(row)->text();
+    DeleteCommand(link_.registry(), link_.commandTable(), phrase);
+    link_.reloadCommands();
+    fillList();
+    hideCon();
+    clearCon();
+}
+
+void frmEdit::onBrowse()
+{
+    const QString handedIn = txtPath_->text();
+    // Cancelling leaves the name that was handed to the dialog.
+    const QString name =
+        link_.services()
+            .dialogs
+            ->openFile(QStringLiteral("Open"), QStringLiteral("Any File (*.*)|*.*"), handedIn)
+            .value_or(handedIn);
+    if (name.isEmpty())
+        return;
+    txtPath_->setText(name);
+    txtPath_->setFocus();
+    txtPath_->setCursorPosition(name.size());
+}
+
+void frmEdit::onScripts()
+{
+    if (!picker_) {
+        picker_ = new frmScripts(
+            link_.programFolder(), [this](const QString& path) { txtPath_->setText(path); }, this);
+    }
+    // The picker drops down just right of the anchor, one pixel above its top.
+    const QPoint topLeft = cmdS2_->mapToGlobal(QPoint(0, 0));
+    picker_->move(topLeft.x() + cmdS2_->width() + 1, topLeft.y() - 1);
+    picker_->show();
+    picker_->setShowState(1);
+}
+
+void frmEdit::closeEvent(QCloseEvent* event)
+{
+    // Done and the close box both hand the main window back.
+    if (!finished_) {
+        finished_ = true;
+        if (picker_)
+            picker_->setShowState(0);
+        link_.setMainWindowEnabled(true);
+        if (link_.isListening())
+            link_.resumeRecognition();
+    }
+    QWidget::closeEvent(event);
+}
+
+frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow)
+{
+    link.setMainWindowEnabled(false);
+    // The Stop Listening button stays shown: it tells Done to resume.
+    if (link.isListening())
+        link.pauseRecognition();
+    auto* editor = new frmEdit(link, mainWindow);
+    editor->show();
+    return editor;
+}

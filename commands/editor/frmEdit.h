@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class MainWindowLink;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class Tabrix;
+class frmScripts;
+
+// The command editor, "Edit Commands": the user's phrases in a list, one command at a
+// time in the fields, every change written straight into the store, after which the
+// main window reloads its list and the grammar. Three states, told by the buttons:
+// Viewing (New, Change, Delete, Done; fields disabled), Editing (the same buttons, the
+// fields filled from the selected entry) and New (Add and Cancel New; the list disabled).
+class frmEdit : public QWidget
+{
+    Q_OBJECT
+public:
+    frmEdit(MainWindowLink& link, QWidget* mainWindow);
+
+    void showCon();
+    void hideCon();
+    void clearCon();
+
+    // The editor's own script picker; null until "Use Script" is first pressed.
+    frmScripts* picker() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void fillList();
+    void showViewingButtons();
+    int selectedRow() const; // 0-based, -1 when nothing is selected
+    void refuse(const QString& text);
+
+    void onSelected(int row);
+    void onNew();
+    void onAdd();
+    void onCancelNew();
+    void onChange();
+    void onDelete();
+    void onBrowse();
+    void onScripts();
+
+    MainWindowLink& link_;
+    QPointer<QWidget> mainWindow_;
+    bool finished_ = false;
+
+    QListWidget* lstList_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLineEdit* txtName_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLineEdit* txtPath_ = nullptr;
+    Tabrix* cmdBrowse_ = nullptr;
+    Tabrix* cmdScripts_ = nullptr;
+    QPushButton* cmdS2_ = nullptr;
+    QCheckBox* chkActive_ = nullptr;
+    Tabrix* cmdChange_ = nullptr;
+    Tabrix* cmdNew_ = nullptr;
+    Tabrix* cmdAdd_ = nullptr;
+    Tabrix* cmdDel_ = nullptr;
+    Tabrix* cmdAddCancel_ = nullptr;
+    Tabrix* cmdDone_ = nullptr;
+    QPointer<frmScripts> picker_;
+};
+
+// The main window's "Add / Edit / Remove Command": disables the main window, pauses
+// recognition while the program listens and shows the editor modeless. Done or the
+// close box undo both.
+frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow);

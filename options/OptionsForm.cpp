@@ -1,0 +1,103 @@
+#include "options/OptionsForm.h"
+
+#include "options/OptionsStore.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kMin = std::numeric_limits<std::int16_t>::min();
+constexpr double kMax = std::numeric_limits<std::int16_t>::max();
+
+std::optional<double> parseNumber(const QString& text, QLocale locale)
+{
+    // Grouping would read "2.5" as 25 where the point groups thousands.
+    locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    double value = locale.toDouble(trimmed, &ok);
+    if (!ok)
+        value = c.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString quoted(const QString& caption)
+{
+    return QLatin1Char('"') + caption + QLatin1Char('"');
+}
+
+} // namespace
+
+std::optional<std::int16_t> roundedField(const QString& text, double scale, const QLocale& locale)
+{
+    const auto number = parseNumber(text, locale);
+    if (!number)
+        return std::nullopt;
+    // nearbyint rounds halves to the even neighbour in the default rounding mode.
+    const double rounded = std::nearbyint(*number * scale);
+    if (!(rounded >= kMin && rounded <= kMax))
+        return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
+QString secondsText(std::int16_t milliseconds, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(milliseconds / 1000.0, 'g', 10);
+}
+
+QString capitalisedStartCommand(QString phrase)
+{
+    if (!phrase.isEmpty() && phrase.at(0) == phrase.at(0).toLower())
+        phrase[0] = phrase.at(0).toUpper();
+    return phrase;
+}
+
+std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsFormInput& input,
+                                                                  const QLocale& locale)
+{
+    using Field = OptionsFormError::Field;
+    const auto t1t = roundedField(input.t1tSeconds, 1, locale);
+    if (!t1t)
+        return OptionsFormError{
+            Field::T1t,
+            QStringLiteral("%1 must be a number of seconds from %2 to %3.")
+                .arg(quoted(QStringLiteral("How long to display comfirmation screen (Sec.)")),
+                     locale.toString(static_cast<int>(kMin)),
+                     locale.toString(static_cast<int>(kMax)))};
+    const auto tcomt = roundedField(input.tcomtSeconds, 1000, locale);
+    if (!tcomt)
+        return OptionsFormError{
+            Field::Tcomt,
+            QStringLiteral("%1 must be a number of seconds from %2 to %3.")
+                .arg(quoted(QStringLiteral("How long to wait for a command after hearing the "
+                                           "'Start Command' (Sec.)")),
+                     secondsText(std::numeric_limits<std::int16_t>::min(), locale),
+                     secondsText(std::numeric_limits<std::int16_t>::max(), locale))};
+    if (input.useStartCommand && input.startCommand.isEmpty())
+        return OptionsFormError{Field::StartCommand,
+                                QStringLiteral("%1 must not be empty while %2 is ticked.")
+                                    .arg(quoted(QStringLiteral("Start Command:")),
+                                         quoted(QStringLiteral("Use Start Command")))};
+
+    OptionsFormValues v;
+    Options& o = v.options;
+    o.chktext = normaliseChkText(input.chkText);
+    o.t1t = *t1t;
+    o.tcomt = *tcomt;
+    o.starter = input.useStartCommand ? QStringLiteral("1") : QStringLiteral("0");
+    o.startCommand = capitalisedStartCommand(input.startCommand);
+    o.soundPath = input.soundPath;
+    o.soundPlay = input.playSound ? 1 : 0;
+    o.soundOpt = input.wavSelected ? 0 : 1;
+    v.comFirmExe = input.confirm ? 1 : 0;
+    v.startup.winStart = input.startWithSession ? 1 : 0;
+    v.startup.progStat = input.startMode;
+    return v;
+}

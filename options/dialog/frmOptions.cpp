@@ -1,0 +1,368 @@
+#include "options/dialog/frmOptions.h"
+
+#include "app/AppTitle.h"
+#include "app/MainWindowLink.h"
+#include "commands/RegistryPaths.h"
+#include "commands/modReg.h"
+#include "options/OptionsForm.h"
+#include "options/OptionsStore.h"
+#include "options/RunEntry.h"
+#include "platform/Platform.h"
+#include "platform/autostart/Autostart.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/widgets/Tabrix.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T* named(QWidget* parent, const char* name, T* widget)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    if (!widget->parent())
+        widget->setParent(parent);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget* buddy = nullptr)
+{
+    auto* l = named(parent, name, new QLabel(caption));
+    l->setWordWrap(true);
+    if (buddy)
+        l->setBuddy(buddy);
+    return l;
+}
+
+// Selects `button` alone in its group, or nothing when `button` is null.
+void selectOnly(QButtonGroup* group, QAbstractButton* button)
+{
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(b == button);
+    group->setExclusive(true);
+}
+
+// Stored values may still carry the store's NUL; the text boxes show what precedes it.
+QString shown(const QString& text)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+QPointer<frmOptions>& openDialog()
+{
+    static QPointer<frmOptions> dialog;
+    return dialog;
+}
+
+} // namespace
+
+frmOptions::frmOptions(MainWindowLink& link, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window), link_(link), mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Options"));
+    if (mainWindow) {
+        setWindowIcon(mainWindow->windowIcon());
+        // The window belongs to the main window; it goes when the main window goes.
+        connect(mainWindow, &QObject::destroyed, this, [this] {
+            finished_ = true;
+            deleteLater();
+        });
+    }
+    buildControls();
+    load();
+}
+
+void frmOptions::buildControls()
+{
+    fraStartCommand_ =
+        named(this, "fraStartCommand", new QGroupBox(QStringLiteral("Start Command")));
+    chkStartCommand_ = named(fraStartCommand_, "chkStartCommand",
+                             new QCheckBox(QStringLiteral("Use Start Command")));
+    txtStartCommand_ = named(fraStartCommand_, "txtStartCommand", new QLineEdit);
+    QLabel* label1 =
+        label(fraStartCommand_, "Label1", QStringLiteral("Start Command:"), txtStartCommand_);
+    QLabel* label2 = label(
+        fraStartCommand_, "Label2",
+        QStringLiteral("The 'Start Command' option alows the user to say a key word before "
+                       "Sarquen listens for other commands. For example, you would say "
+                       "\"Computer\", then the command \"Start Notepad\". This helps to "
+                       "eliminate false command recognition, which is basicly when the Speech "
+                       "Engine thinks it hears a command that you didn't say."));
+    chkSound_ = named(fraStartCommand_, "chkSound",
+                      new QCheckBox(QStringLiteral("Use Start Command Sound File")));
+    optWav_ = named(fraStartCommand_, "optWav",
+                    new QRadioButton(QStringLiteral("Use Sound File (.wav)")));
+    optBeep_ = named(fraStartCommand_, "optBeep",
+                     new QRadioButton(QStringLiteral("Use Standard Sound (Beep Only)")));
+    txtSound_ = named(fraStartCommand_, "txtSound", new QLineEdit);
+    QLabel* label6 =
+        label(fraStartCommand_, "Label6", QStringLiteral("Start Command Sound File:"), txtSound_);
+    cmdBrowse_ =
+        new Tabrix(QStringLiteral("cmdBrowse"), QStringLiteral("Browse"), fraStartCommand_);
+    QLabel* label7 = label(
+        fraStartCommand_, "Label7",
+        QStringLiteral("The 'Start Command Sound' option plays a sound when the Sarquen hears "
+                       "the 'Start Command' letting you know that it has heard you. Sarquen can "
+                       "play the standard Beep sound or a custom Wav file."));
+
+    frame1_ = named(this, "Frame1", new QGroupBox(QStringLiteral("Interaction")));
+    txttcomt_ = named(frame1_, "txttcomt", new QLineEdit);
+    QLabel* label5 = label(frame1_, "Label5",
+                           QStringLiteral("How long to wait for a command after hearing the "
+                                          "'Start Command' (Sec.):"),
+                           txttcomt_);
+    txtt1t_ = named(frame1_, "txtt1t", new QLineEdit);
+    QLabel* label4 =
+        label(frame1_, "Label4", QStringLiteral("How long to display comfirmation screen (Sec.):"),
+              txtt1t_);
+    txtchktext_ = named(frame1_, "txtchktext", new QLineEdit);
+    QLabel* label3 = label(frame1_, "Label3",
+                           QStringLiteral("What to say when launching a program with "
+                                          "comfirmation enabled:"),
+                           txtchktext_);
+
+    chkComfirm_ = named(this, "chkComfirm",
+                        new QCheckBox(QStringLiteral("Ask for comfirmation before launching a "
+                                                     "program")));
+
+    frmWin_ = named(this, "frmWin", new QGroupBox(QStringLiteral("Windows Startup")));
+    chkWin_ = named(frmWin_, "chkWin", new QCheckBox(QStringLiteral("Start when Windows starts")));
+    optNormal_ = named(frmWin_, "optNormal", new QRadioButton(QStringLiteral("Start Normal")));
+    optMin_ = named(frmWin_, "optMin", new QRadioButton(QStringLiteral("Start Minimized")));
+    optHide_ = named(frmWin_, "optHide",
+                     new QRadioButton(QStringLiteral("Start Hidden (in system tray)")));
+
+    cmdOk_ = new Tabrix(QStringLiteral("cmdOk"), QStringLiteral("Ok"), this);
+    cmdCancel_ = new Tabrix(QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), this);
+
+    soundChoice_ = new QButtonGroup(this);
+    soundChoice_->addButton(optWav_);
+    soundChoice_->addButton(optBeep_);
+    startMode_ = new QButtonGroup(this);
+    startMode_->addButton(optNormal_, 1);
+    startMode_->addButton(optMin_, 2);
+    startMode_->addButton(optHide_, 3);
+
+    // Start Command frame.
+    auto* phraseRow = new QHBoxLayout;
+    phraseRow->addWidget(label1);
+    phraseRow->addWidget(txtStartCommand_, 1);
+    auto* soundRow = new QHBoxLayout;
+    soundRow->addWidget(txtSound_, 1);
+    soundRow->addWidget(cmdBrowse_);
+    auto* startBox = new QVBoxLayout(fraStartCommand_);
+    startBox->addWidget(chkStartCommand_);
+    startBox->addLayout(phraseRow);
+    startBox->addWidget(label2);
+    startBox->addWidget(chkSound_);
+    startBox->addWidget(optWav_);
+    startBox->addWidget(optBeep_);
+    startBox->addWidget(label6);
+    startBox->addLayout(soundRow);
+    startBox->addWidget(label7);
+
+    // Interaction frame.
+    auto* interaction = new QFormLayout(frame1_);
+    interaction->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    interaction->addRow(label5, txttcomt_);
+    interaction->addRow(label4, txtt1t_);
+    interaction->addRow(label3, txtchktext_);
+
+    // Windows Startup frame.
+    auto* winBox = new QVBoxLayout(frmWin_);
+    winBox->addWidget(chkWin_);
+    winBox->addWidget(optNormal_);
+    winBox->addWidget(optMin_);
+    winBox->addWidget(optHide_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk_);
+    buttons->addWidget(cmdCancel_);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(frame1_);
+    right->addWidget(chkComfirm_);
+    right->addWidget(frmWin_);
+    right->addStretch(1);
+    right->addLayout(buttons);
+
+    auto* main = new QHBoxLayout(this);
+    main->addWidget(fraStartCommand_, 1);
+    main->addLayout(right, 1);
+    setMinimumWidth(720);
+
+    connect(chkStartCommand_, &QCheckBox::toggled, this, &frmOptions::chkStartCommandChanged);
+    connect(chkSound_, &QCheckBox::toggled, this, &frmOptions::chkSoundChanged);
+    connect(chkWin_, &QCheckBox::toggled, this, &frmOptions::chkWinChanged);
+    connect(cmdBrowse_, &Tabrix::clicked, this, &frmOptions::cmdBrowseClick);
+    connect(cmdOk_, &Tabrix::clicked, this, &frmOptions::cmdOkClick);
+    connect(cmdCancel_, &Tabrix::clicked, this, &frmOptions::cmdCancelClick);
+}
+
+void frmOptions::chkStartCommandChanged()
+{
+    const bool on = chkStartCommand_->isChecked();
+    chkSound_->setEnabled(on);
+    const bool choices = on && chkSound_->isChecked();
+    optWav_->setEnabled(choices);
+    optBeep_->setEnabled(choices);
+}
+
+void frmOptions::chkSoundChanged()
+{
+    const bool on = chkSound_->isChecked();
+    optWav_->setEnabled(on);
+    optBeep_->setEnabled(on);
+}
+
+void frmOptions::chkWinChanged()
+{
+    const bool on = chkWin_->isChecked();
+    optNormal_->setEnabled(on);
+    optMin_->setEnabled(on);
+    optHide_->setEnabled(on);
+}
+
+void frmOptions::load()
+{
+    modReg& reg = link_.registry();
+    auto stored = [&reg](const char* name) {
+        return reg.ReadRegValue(regpath::kOptions, QString::fromLatin1(name)).toInt16();
+    };
+    regCheck_ = stored("regCheck");
+    const std::int16_t comFirmExe = stored("comFirmExe");
+    const std::int16_t winStart = stored("winStart");
+    const std::int16_t progStat = stored("progStat");
+
+    if (winStart == 0) {
+        chkWin_->setChecked(false);
+        chkWinChanged();
+    } else if (winStart == 1) {
+        chkWin_->setChecked(true);
+        chkWinChanged();
+    }
+    selectOnly(startMode_, startMode_->button(progStat));
+    chkComfirm_->setChecked(comFirmExe == 1);
+
+    // The rest comes from the options the program works with, not from the store.
+    const Options& o = link_.currentOptions();
+    txtStartCommand_->setText(shown(o.startCommand));
+    chkStartCommand_->setChecked(o.startPhraseOn());
+    txtchktext_->setText(shown(o.chktext));
+    txtt1t_->setText(QString::number(o.t1t));
+    txttcomt_->setText(secondsText(o.tcomt, QLocale()));
+    chkSound_->setChecked(o.soundPlay == 1);
+    selectOnly(soundChoice_, o.soundOpt == 0 ? optWav_ : o.soundOpt == 1 ? optBeep_ : nullptr);
+    txtSound_->setText(shown(o.soundPath));
+
+    // Without the start command the sound settings stay disabled, however they read.
+    chkStartCommandChanged();
+}
+
+void frmOptions::cmdBrowseClick()
+{
+    const auto file = link_.services().dialogs->openFile(
+        QStringLiteral("Open"), QStringLiteral("Wav Sound File (.wav)|*.wav"), txtSound_->text());
+    if (file)
+        txtSound_->setText(*file);
+}
+
+void frmOptions::cmdOkClick()
+{
+    OptionsFormInput input;
+    input.useStartCommand = chkStartCommand_->isChecked();
+    input.startCommand = txtStartCommand_->text();
+    input.playSound = chkSound_->isChecked();
+    input.wavSelected = optWav_->isChecked();
+    input.soundPath = txtSound_->text();
+    input.tcomtSeconds = txttcomt_->text();
+    input.t1tSeconds = txtt1t_->text();
+    input.chkText = txtchktext_->text();
+    input.confirm = chkComfirm_->isChecked();
+    input.startWithSession = chkWin_->isChecked();
+    input.startMode = static_cast<std::int16_t>(std::max(0, startMode_->checkedId()));
+
+    const auto read = readOptionsForm(input, QLocale());
+    if (const auto* error = std::get_if<OptionsFormError>(&read)) {
+        link_.services().dialogs->messageBox(error->message, appTitle(), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::Warning);
+        switch (error->field) {
+        case OptionsFormError::Field::T1t:
+            txtt1t_->setFocus();
+            txtt1t_->selectAll();
+            break;
+        case OptionsFormError::Field::Tcomt:
+            txttcomt_->setFocus();
+            txttcomt_->selectAll();
+            break;
+        case OptionsFormError::Field::StartCommand:
+            txtStartCommand_->setFocus();
+            break;
+        }
+        return;
+    }
+    OptionsFormValues values = std::get<OptionsFormValues>(read);
+
+    const platform::Platform& services = link_.services();
+    platform::Autostart autostart;
+    RunEntryUpdater runEntry(link_.registry(), autostart, *services.dialogs, link_.executablePath(),
+                             link_.programFolder() + QStringLiteral("sarquen.png"));
+    values.startup.regCheck =
+        runEntry.UpdateRunEntry(values.startup.winStart, values.startup.progStat, regCheck_);
+    regCheck_ = values.startup.regCheck;
+
+    // Memory and store change together: the confirmation prompt's words and the
+    // start-phrase timer follow at once.
+    link_.applyOptions(values.options);
+    SaveOptions(link_.registry(), values.options, values.comFirmExe, values.startup);
+    link_.setComFirmExe(values.comFirmExe);
+    // The grammar is rebuilt with the new start command.
+    link_.reloadCommands();
+    close();
+}
+
+void frmOptions::cmdCancelClick()
+{
+    close();
+}
+
+void frmOptions::closeEvent(QCloseEvent* event)
+{
+    // OK, Cancel and the close box all hand the main window back.
+    if (!finished_ && mainWindow_) {
+        finished_ = true;
+        link_.setMainWindowEnabled(true);
+        if (link_.isListening())
+            link_.resumeRecognition();
+    }
+    event->accept();
+}
+
+frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow)
+{
+    QPointer<frmOptions>& open = openDialog();
+    if (open && open->isVisible()) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    link.setMainWindowEnabled(false);
+    if (link.isListening())
+        link.pauseRecognition();
+    open = new frmOptions(link, mainWindow);
+    open->show();
+    return open;
+}

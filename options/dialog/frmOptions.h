@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+
+class MainWindowLink;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class Tabrix;
+
+// The options window. It loads its controls from the store and from the main window's
+// current options; OK stores and applies them at once, Cancel (or the close box)
+// discards them. Either way the main window is enabled again and recognition resumes
+// when the program is listening. The window deletes itself when closed.
+class frmOptions : public QWidget
+{
+    Q_OBJECT
+public:
+    // `mainWindow` is the window behind `link`; once it is gone the dialog leaves it alone.
+    frmOptions(MainWindowLink& link, QWidget* mainWindow);
+
+    void cmdOkClick();
+    void cmdCancelClick();
+    void cmdBrowseClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void load();
+    void chkStartCommandChanged();
+    void chkSoundChanged();
+    void chkWinChanged();
+
+    MainWindowLink& link_;
+    QPointer<QWidget> mainWindow_;
+    std::int16_t regCheck_ = 0; // as read at load, handed to the start-up entry on OK
+    bool finished_ = false;
+
+    QGroupBox* fraStartCommand_ = nullptr;
+    QCheckBox* chkStartCommand_ = nullptr;
+    QLineEdit* txtStartCommand_ = nullptr;
+    QCheckBox* chkSound_ = nullptr;
+    QRadioButton* optWav_ = nullptr;
+    QRadioButton* optBeep_ = nullptr;
+    QLineEdit* txtSound_ = nullptr;
+    Tabrix* cmdBrowse_ = nullptr;
+    QGroupBox* frame1_ = nullptr;
+    QLineEdit* txttcomt_ = nullptr;
+    QLineEdit* txtt1t_ = nullptr;
+    QLineEdit* txtchktext_ = nullptr;
+    QCheckBox* chkComfirm_ = nullptr;
+    QGroupBox* frmWin_ = nullptr;
+    QCheckBox* chkWin_ = nullptr;
+    QRadioButton* optNormal_ = nullptr;
+    QRadioButton* optMin_ = nullptr;
+    QRadioButton* optHide_ = nullptr;
+    QButtonGroup* soundChoice_ = nullptr;
+    QButtonGroup* startMode_ = nullptr;
+    Tabrix* cmdOk_ = nullptr;
+    Tabrix* cmdCancel_ = nullptr;
+};
+
+// Opens the options window from the main window: disables it, pauses recognition when
+// the program is listening, then shows the window without waiting for it. While one
+// is open, another request raises it instead.
+frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow);

@@ -1,0 +1,67 @@
+#include "scripts/picker/frmScripts.h"
+
+#include "app/frmCheck.h"
+#include "platform/widgets/DropDownHost.h"
+#include "scripts/ScriptInterpreter.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <cmath>
+
+namespace {
+
+int toPixels(int twips)
+{
+    return static_cast<int>(std::lround(twips / frmCheck::twipsPerPixel()));
+}
+
+} // namespace
+
+void frmScripts::ensureScriptsFolder(const QString& appPath)
+{
+    QDir().mkpath(scriptsFolder(appPath));
+}
+
+frmScripts::frmScripts(const QString& appPath, std::function<void(const QString&)> chosen,
+                       QWidget* owner)
+    : QWidget(owner), folder_(scriptsFolder(appPath)), chosen_(std::move(chosen))
+{
+    setObjectName(QStringLiteral("frmScripts"));
+    dd_ = new DropDownHost(this);
+
+    // The red background shows as a thin frame round the list.
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::red);
+    setPalette(colours);
+    setFixedSize(toPixels(2355), toPixels(735));
+
+    file_ = new QListWidget(this);
+    file_->setObjectName(QStringLiteral("File"));
+    file_->setToolTip(QStringLiteral("Double Click to Select"));
+    file_->setGeometry(toPixels(30), toPixels(30), toPixels(2295), toPixels(675));
+
+    ensureScriptsFolder(appPath);
+    const QStringList names =
+        QDir(folder_).entryList({QStringLiteral("*.kps")}, QDir::Files, QDir::Name);
+    file_->addItems(names);
+
+    connect(file_, &QListWidget::itemDoubleClicked, this, &frmScripts::onDoubleClicked);
+}
+
+int frmScripts::ShowState() const
+{
+    return dd_->showState();
+}
+
+void frmScripts::setShowState(int state)
+{
+    dd_->setShowState(state);
+}
+
+void frmScripts::onDoubleClicked(QListWidgetItem* item)
+{
+    if (chosen_)
+        chosen_(folder_ + item->text());
+    setShowState(0);
+}

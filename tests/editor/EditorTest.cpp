@@ -1,0 +1,273 @@
+#include "app/Grammar.h"
+#include "app/frmCheck.h"
+#include "platform/widgets/Tabrix.h"
+#include "tests/editor/EditorFixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <cmath>
+
+namespace {
+
+using EditorTest = EditorFixture;
+
+const QString kSameName = QStringLiteral("You can not have two commands with the same name!");
+
+// Which of the editor's buttons are shown, in a fixed order.
+QStringList shownButtons(const frmEdit& editor)
+{
+    QStringList shown;
+    for (const char* name : {"cmdNew", "cmdAdd", "cmdChange", "cmdDel", "cmdAddCancel", "cmdDone",
+                             "cmdBrowse", "cmdScripts"}) {
+        if (!editor.findChild<Tabrix*>(QString::fromLatin1(name))->isHidden())
+            shown << QString::fromLatin1(name);
+    }
+    return shown;
+}
+
+const QStringList kViewing = {"cmdNew", "cmdChange", "cmdDel", "cmdDone"};
+const QStringList kEditing = {"cmdNew",  "cmdChange", "cmdDel",
+                              "cmdDone", "cmdBrowse", "cmdScripts"};
+const QStringList kNew = {"cmdAdd", "cmdAddCancel", "cmdBrowse", "cmdScripts"};
+
+TEST_F(EditorTest, ControlsCarryTheirCaptionsAndTwipGeometry)
+{
+    frmEdit& e = open();
+    EXPECT_EQ(e.windowTitle(), QStringLiteral("Edit Commands"));
+    EXPECT_FALSE(e.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const std::pair<const char*, const char*> captions[] = {{"cmdBrowse", "Browse"},
+                                                            {"cmdScripts", "Use Script"},
+                                                            {"cmdChange", "Change"},
+                                                            {"cmdNew", "New"},
+                                                            {"cmdAdd", "Add"},
+                                                            {"cmdDel", "Delete"},
+                                                            {"cmdAddCancel", "Cancel New"},
+                                                            {"cmdDone", "Done"}};
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(ed<Tabrix>(name)->caption(), QString::fromLatin1(caption)) << name;
+    EXPECT_EQ(ed<QLabel>("Label1")->text(), QStringLiteral("Command:"));
+    EXPECT_EQ(ed<QLabel>("Label2")->text(), QStringLiteral("Path:"));
+    EXPECT_EQ(ed<QCheckBox>("chkActive")->text(),
+              QStringLiteral("Stop listening when the above program starts"));
+    EXPECT_EQ(ed<QPushButton>("cmdS2")->text(), QStringLiteral("Command1"));
+    EXPECT_TRUE(ed<QPushButton>("cmdS2")->isHidden());
+
+    auto px = [](int twips) { return int(std::lround(twips / frmCheck::twipsPerPixel())); };
+    EXPECT_EQ(e.size(), QSize(px(7830), px(3390)));
+    EXPECT_EQ(ed<QLineEdit>("txtPath")->geometry(), QRect(px(4365), px(690), px(3195), px(285)));
+    EXPECT_EQ(ed<Tabrix>("cmdAdd")->geometry(), ed<Tabrix>("cmdNew")->geometry());
+    EXPECT_EQ(ed<Tabrix>("cmdAddCancel")->geometry(), ed<Tabrix>("cmdDel")->geometry());
+}
+
+TEST_F(EditorTest, StatesFollowTheButtonsPressed)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "1"}, {"Calc", "/usr/bin/galculator", "0"}});
+    frmEdit& e = open();
+    auto* list = ed<QListWidget>("lstList");
+    auto* name = ed<QLineEdit>("txtName");
+    auto* path = ed<QLineEdit>("txtPath");
+    auto* check = ed<QCheckBox>("chkActive");
+
+    // Viewing after load.
+    EXPECT_EQ(editorList(), QStringList({"Notepad", "Calc"}));
+    EXPECT_EQ(shownButtons(e), kViewing);
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_FALSE(name->isEnabled() || path->isEnabled() || check->isEnabled());
+
+    // Editing: the fields show the row, the target without the store's NUL.
+    select(0);
+    EXPECT_EQ(shownButtons(e), kEditing);
+    EXPECT_TRUE(name->isEnabled() && path->isEnabled() && check->isEnabled());
+    EXPECT_EQ(name->text(), QStringLiteral("Notepad"));
+    EXPECT_EQ(path->text(), QStringLiteral("/usr/bin/gedit"));
+    EXPECT_TRUE(check->isChecked());
+    select(1);
+    EXPECT_EQ(path->text(), QStringLiteral("/usr/bin/galculator"));
+    EXPECT_FALSE(check->isChecked());
+
+    // New: empty fields, the list locked.
+    click("cmdNew");
+    EXPECT_EQ(shownButtons(e), kNew);
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_TRUE(name->isEnabled() && name->text().isEmpty() && path->text().isEmpty());
+
+    // Cancel New stores nothing and goes back to Viewing.
+    type("txtName", QStringLiteral("Mail"));
+    type("txtPath", QStringLiteral("/usr/bin/mutt"));
+    click("cmdAddCancel");
+    EXPECT_EQ(shownButtons(e), kViewing);
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_FALSE(name->isEnabled());
+    EXPECT_TRUE(name->text().isEmpty() && path->text().isEmpty());
+    EXPECT_EQ(target("Mail"), std::nullopt);
+    EXPECT_EQ(count(), QStringLiteral("2"));
+}
+
+TEST_F(EditorTest, AddStoresTheNormalisedCommandAndTheMainWindowFollows)
+{
+    frmEdit& e = open();
+    click("cmdNew");
+    type("txtName", QStringLiteral(" notepad "));
+    type("txtPath", QStringLiteral(" /usr/bin/gedit "));
+    ed<QCheckBox>("chkActive")->setChecked(true);
+    click("cmdAdd");
+
+    EXPECT_EQ(target("Notepad"), QStringLiteral("/usr/bin/gedit"));
+    EXPECT_EQ(flag("Notepad"), QStringLiteral("1"));
+    EXPECT_EQ(count(), QStringLiteral("1"));
+    EXPECT_EQ(editorList(), QStringList{"Notepad"});
+    EXPECT_EQ(mainList().first(), QStringLiteral("Notepad"));
+    EXPECT_EQ(recognizer->grammar(),
+              buildGrammarText({QStringLiteral("Notepad")}, QStringLiteral("Computer")));
+    EXPECT_EQ(shownButtons(e), kViewing);
+    EXPECT_TRUE(ed<QLineEdit>("txtName")->text().isEmpty());
+    EXPECT_TRUE(store.dialogs.messages.empty());
+
+    // Without a target nothing is stored and nothing is said.
+    click("cmdNew");
+    type("txtName", QStringLiteral("Mail"));
+    click("cmdAdd");
+    EXPECT_EQ(target("Mail"), std::nullopt);
+    EXPECT_EQ(count(), QStringLiteral("1"));
+    EXPECT_EQ(shownButtons(e), kViewing);
+    EXPECT_FALSE(ed<QLineEdit>("txtName")->isEnabled());
+    EXPECT_TRUE(store.dialogs.messages.empty());
+}
+
+TEST_F(EditorTest, AddRefusesAPhraseThatDiffersOnlyInCase)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "0"}});
+    frmEdit& e = open();
+    click("cmdNew");
+    type("txtName", QStringLiteral(" NOTEPAD "));
+    type("txtPath", QStringLiteral("/usr/bin/vim"));
+    click("cmdAdd");
+
+    ASSERT_EQ(store.dialogs.messages.size(), 1u);
+    EXPECT_EQ(store.dialogs.messages[0].text, kSameName);
+    EXPECT_EQ(store.dialogs.messages[0].buttons, platform::MsgButtons::Ok);
+    EXPECT_EQ(store.dialogs.messages[0].icon, platform::MsgIcon::None);
+    EXPECT_EQ(target("Notepad"), QStringLiteral("/usr/bin/gedit"));
+    EXPECT_EQ(count(), QStringLiteral("1"));
+    // Back to the Viewing buttons, but the typed text stays to be corrected.
+    EXPECT_EQ(shownButtons(e), kEditing);
+    EXPECT_TRUE(ed<QListWidget>("lstList")->isEnabled());
+    EXPECT_EQ(ed<QLineEdit>("txtName")->text(), QStringLiteral(" NOTEPAD "));
+}
+
+TEST_F(EditorTest, ChangeRenamesInPlaceOfTheOldCommand)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "0"}, {"Calc", "/usr/bin/galculator", "0"}});
+    frmEdit& e = open();
+    select(0);
+    type("txtName", QStringLiteral("editor"));
+    ed<QCheckBox>("chkActive")->setChecked(true);
+    click("cmdChange");
+
+    EXPECT_EQ(target("Notepad"), std::nullopt);
+    EXPECT_EQ(flag("Notepad"), std::nullopt);
+    EXPECT_EQ(target("Editor"), QStringLiteral("/usr/bin/gedit"));
+    EXPECT_EQ(flag("Editor"), QStringLiteral("1"));
+    EXPECT_EQ(count(), QStringLiteral("2"));
+    EXPECT_EQ(editorList().size(), 2);
+    EXPECT_TRUE(editorList().contains(QStringLiteral("Editor")));
+    EXPECT_TRUE(mainList().contains(QStringLiteral("Editor")));
+    EXPECT_FALSE(mainList().contains(QStringLiteral("Notepad")));
+    // Still editing, with nothing selected.
+    EXPECT_TRUE(ed<QListWidget>("lstList")->selectedItems().isEmpty());
+    EXPECT_EQ(shownButtons(e), kEditing);
+    EXPECT_EQ(ed<QLineEdit>("txtName")->text(), QStringLiteral("editor"));
+    EXPECT_TRUE(store.dialogs.messages.empty());
+}
+
+TEST_F(EditorTest, ChangeRefusesAnotherCommandsPhraseAndAMissingSelection)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "0"}, {"Calc", "/usr/bin/galculator", "0"}});
+    open();
+    select(0);
+    type("txtName", QStringLiteral("calc"));
+    click("cmdChange");
+    ASSERT_EQ(store.dialogs.texts(), QStringList{kSameName});
+    EXPECT_EQ(target("Notepad"), QStringLiteral("/usr/bin/gedit"));
+    EXPECT_EQ(target("Calc"), QStringLiteral("/usr/bin/galculator"));
+
+    // Changing a command's own phrase is no clash.
+    type("txtName", QStringLiteral("Notepad"));
+    type("txtPath", QStringLiteral("/usr/bin/mousepad"));
+    click("cmdChange");
+    EXPECT_EQ(store.dialogs.messages.size(), 1u);
+    EXPECT_EQ(target("Notepad"), QStringLiteral("/usr/bin/mousepad"));
+
+    // The change left nothing selected: another press has no command to rewrite.
+    type("txtName", QStringLiteral("Mail"));
+    click("cmdChange");
+    ASSERT_EQ(store.dialogs.messages.size(), 2u);
+    EXPECT_EQ(store.dialogs.messages[1].text,
+              QStringLiteral("Select the command to change in the list first."));
+    EXPECT_EQ(target("Mail"), std::nullopt);
+    EXPECT_EQ(count(), QStringLiteral("2"));
+    EXPECT_EQ(editorList(), QStringList({"Notepad", "Calc"}));
+}
+
+TEST_F(EditorTest, DeleteTheSecondOfThreeKeepsTheOrder)
+{
+    seed({{"Alpha", "/a", "0"}, {"Beta", "/b", "1"}, {"Gamma", "/c", "0"}});
+    frmEdit& e = open();
+    select(1);
+    click("cmdDel");
+
+    EXPECT_EQ(target("Beta"), std::nullopt);
+    EXPECT_EQ(flag("Beta"), std::nullopt);
+    EXPECT_EQ(count(), QStringLiteral("2"));
+    EXPECT_EQ(editorList(), QStringList({"Alpha", "Gamma"}));
+    EXPECT_EQ(mainList().mid(0, 2), QStringList({"Alpha", "Gamma"}));
+    EXPECT_FALSE(mainList().contains(QStringLiteral("Beta")));
+    EXPECT_FALSE(ed<QLineEdit>("txtName")->isEnabled());
+    EXPECT_TRUE(ed<QLineEdit>("txtName")->text().isEmpty());
+    EXPECT_EQ(shownButtons(e), kViewing);
+}
+
+TEST_F(EditorTest, BrowseTakesThePickedFileAndKeepsThePathOnCancel)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "0"}});
+    open();
+    select(0);
+    store.dialogs.files.push_back(QStringLiteral("/usr/bin/mousepad"));
+    click("cmdBrowse");
+    auto* path = ed<QLineEdit>("txtPath");
+    EXPECT_EQ(path->text(), QStringLiteral("/usr/bin/mousepad"));
+    EXPECT_EQ(store.dialogs.fileFilters, QStringList{"Any File (*.*)|*.*"});
+
+    path->setCursorPosition(0);
+    click("cmdBrowse"); // cancelled
+    EXPECT_EQ(path->text(), QStringLiteral("/usr/bin/mousepad"));
+    EXPECT_EQ(path->cursorPosition(), path->text().size());
+    EXPECT_EQ(target("Notepad"), QStringLiteral("/usr/bin/gedit"));
+}
+
+TEST_F(EditorTest, DoneResumesRecognitionOnlyWhenListening)
+{
+    open();
+    EXPECT_FALSE(main->isEnabled());
+    EXPECT_FALSE(recognizer->isRecognising());
+    EXPECT_TRUE(main->isListening()); // Stop Listening stays shown
+    click("cmdDone");
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_TRUE(recognizer->isRecognising());
+    EXPECT_FALSE(editor && editor->isVisible());
+}
+
+TEST_F(EditorTest, TheCloseBoxActsAsDoneAndLeavesAStoppedRecogniserOff)
+{
+    loaded();
+    main->stopListening();
+    main->appPath = home.path() + QLatin1Char('/');
+    editor = openCommandEditor(*main, main.get());
+    EXPECT_FALSE(main->isEnabled());
+    editor->close();
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_FALSE(recognizer->isRecognising());
+    EXPECT_FALSE(main->isListening());
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+#include "scripts/picker/frmScripts.h"
+#include "tests/editor/EditorFixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QPushButton>
+
+namespace {
+
+using ScriptPickerTest = EditorFixture;
+
+QListWidget* fileList(frmScripts* picker)
+{
+    return picker->findChild<QListWidget*>(QStringLiteral("File"));
+}
+
+TEST_F(ScriptPickerTest, AMissingScriptsFolderIsCreatedAndListsNothing)
+{
+    TempDir folder;
+    frmScripts picker(folder.path() + QStringLiteral("/"), {}, nullptr);
+    EXPECT_TRUE(QDir(folder.file(QStringLiteral("Scripts"))).exists());
+    EXPECT_EQ(fileList(&picker)->count(), 0);
+    EXPECT_EQ(fileList(&picker)->toolTip(), QStringLiteral("Double Click to Select"));
+    EXPECT_EQ(picker.ShowState(), 0);
+}
+
+TEST_F(ScriptPickerTest, UseScriptDropsThePickerBesideTheAnchorAndFillsThePath)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "1"}});
+    QDir(home.path()).mkpath(QStringLiteral("Scripts"));
+    home.write(QStringLiteral("Scripts/mail.kps"), "$say$Mail\n");
+    home.write(QStringLiteral("Scripts/backup.kps"), "$run$/usr/bin/backup\n");
+    home.write(QStringLiteral("Scripts/notes.txt"), "not a script\n");
+    open();
+    select(0);
+    click("cmdScripts");
+
+    frmScripts* picker = editor->picker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->ShowState(), 1);
+    EXPECT_TRUE(picker->windowFlags() & Qt::FramelessWindowHint);
+    const auto* anchor = ed<QPushButton>("cmdS2");
+    const QPoint corner = anchor->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(picker->pos(), QPoint(corner.x() + anchor->width() + 1, corner.y() - 1));
+
+    QListWidget* files = fileList(picker);
+    ASSERT_EQ(files->count(), 2);
+    EXPECT_EQ(files->item(0)->text(), QStringLiteral("backup.kps"));
+    emit files->itemDoubleClicked(files->item(1));
+    EXPECT_EQ(ed<QLineEdit>("txtPath")->text(), home.path() + QStringLiteral("/Scripts/mail.kps"));
+    EXPECT_EQ(ed<QLineEdit>("txtName")->text(), QStringLiteral("Notepad"));
+    EXPECT_TRUE(ed<QCheckBox>("chkActive")->isChecked());
+    EXPECT_EQ(picker->ShowState(), 0);
+
+    // The same picker comes back, with the list it read when it was made.
+    home.write(QStringLiteral("Scripts/later.kps"), "$say$Later\n");
+    click("cmdScripts");
+    EXPECT_EQ(editor->picker(), picker);
+    EXPECT_EQ(picker->ShowState(), 1);
+    EXPECT_EQ(files->count(), 2);
+
+    // Another window taking the focus closes it.
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(picker, &deactivate);
+    EXPECT_EQ(picker->ShowState(), 0);
+}
+
+} // namespace
