@@ -1,33 +1,27 @@
 #include "app/frmCheck.h"
 
 #include "app/ConfirmLayout.h"
+#include "platform/widgets/Twips.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 
-namespace {
+using twips::toPixels;
 
-int toPixels(int twips)
-{
-    return static_cast<int>(std::lround(twips / frmCheck::twipsPerPixel()));
-}
+namespace {
 
 int toTwips(int pixels)
 {
-    return static_cast<int>(std::lround(pixels * frmCheck::twipsPerPixel()));
+    return twips::fromPixels(pixels);
 }
 
 } // namespace
 
 double frmCheck::twipsPerPixel()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return twips::perPixel();
 }
 
 frmCheck::frmCheck(std::function<void(const QString&)> speak, std::function<void()> timedOut,

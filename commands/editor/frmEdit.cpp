@@ -2,12 +2,12 @@
 
 #include "app/AppTitle.h"
 #include "app/MainWindowLink.h"
-#include "app/frmCheck.h"
 #include "commands/CommandStore.h"
 #include "commands/CommandTable.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/widgets/Tabrix.h"
+#include "platform/widgets/Twips.h"
 #include "scripts/picker/frmScripts.h"
 
 #include <QCheckBox>
@@ -16,22 +16,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <cmath>
+
+using twips::place;
 
 namespace {
 
 const QString kSameName = QStringLiteral("You can not have two commands with the same name!");
 const QString kNothingSelected = QStringLiteral("Select the command to change in the list first.");
-
-int toPixels(int twips)
-{
-    return static_cast<int>(std::lround(twips / frmCheck::twipsPerPixel()));
-}
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-}
 
 // Stored text ends with a NUL; the fields show what comes before it.
 QString storedText(const RegValue& value)
@@ -44,15 +35,16 @@ QString storedText(const RegValue& value)
 } // namespace
 
 frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       link_(link), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Commands"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(toPixels(7830), toPixels(3390));
+    setFixedSize(twips::toPixels(7830), twips::toPixels(3390));
     buildControls();
+    twips::fitCaptions(this);
 
     fillList();
     hideCon();

@@ -42,6 +42,14 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget
     return l;
 }
 
+// A long wrapped explanation is given the height it needs at its narrowest, so the
+// layout never squeezes it into the controls around it.
+void keepWhole(QLabel* explanation, int width)
+{
+    explanation->setMinimumWidth(width);
+    explanation->setMinimumHeight(explanation->heightForWidth(width));
+}
+
 // Selects `button` alone in its group, or nothing when `button` is null.
 void selectOnly(QButtonGroup* group, QAbstractButton* button)
 {
@@ -154,6 +162,9 @@ void frmOptions::buildControls()
     startMode_->addButton(optNormal_, 1);
     startMode_->addButton(optMin_, 2);
     startMode_->addButton(optHide_, 3);
+
+    keepWhole(label2, 380);
+    keepWhole(label7, 380);
 
     // Start Command frame.
     auto* phraseRow = new QHBoxLayout;

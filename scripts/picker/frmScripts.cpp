@@ -1,21 +1,13 @@
 #include "scripts/picker/frmScripts.h"
 
-#include "app/frmCheck.h"
 #include "platform/widgets/DropDownHost.h"
+#include "platform/widgets/Twips.h"
 #include "scripts/ScriptInterpreter.h"
 
 #include <QDir>
 #include <QListWidget>
-#include <cmath>
 
-namespace {
-
-int toPixels(int twips)
-{
-    return static_cast<int>(std::lround(twips / frmCheck::twipsPerPixel()));
-}
-
-} // namespace
+using twips::toPixels;
 
 void frmScripts::ensureScriptsFolder(const QString& appPath)
 {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
@@ -145,6 +146,17 @@ TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsInTheirGroups)
     EXPECT_TRUE(label2.contains(QStringLiteral("\"Start Notepad\"")));
     EXPECT_TRUE(label2.endsWith(QStringLiteral(
         "which is basicly when the Speech Engine thinks it hears a command that you didn't say.")));
+}
+
+TEST_F(OptionsDialogTest, LongExplanationsAreNeverSqueezed)
+{
+    open();
+    dialog->adjustSize();
+    dialog->layout()->activate();
+    for (const char* name : {"Label2", "Label7"}) {
+        const QLabel* label = field<QLabel>(name);
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
+    }
 }
 
 TEST_F(OptionsDialogTest, LoadTakesStartupAndConfirmationFromTheStoreAndTheRestFromMemory)
