@@ -15,7 +15,7 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
-    espeak-ng sox pocketsphinx)
+    espeak-ng sox pocketsphinx clang)
   # A private sound server for the playback tests. Desktops that run PipeWire's
   # replacement keep it: the two packages exclude each other.
   if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed'; then
