@@ -1,5 +1,7 @@
 #include "app/frmLaunch.h"
 
+#include "about/AboutInfo.h"
+#include "about/frmAbout.h"
 #include "app/AppPath.h"
 #include "app/AppTitle.h"
 #include "app/Grammar.h"
@@ -19,6 +21,7 @@
 #include "scripts/KeyNotation.h"
 #include "scripts/ScriptInterpreter.h"
 #include "scripts/TextMacros.h"
+#include "scripts/editor/ScriptEditor.h"
 #include "scripts/sheller.h"
 #include "tray/frmLaunch2.h"
 
@@ -41,7 +44,6 @@
 namespace {
 
 const char* const kVoiceAttributes = "Mfg=Microsoft;Gender=1";
-const char* const kMakerSite = "https://sarquen.ombrel.example/";
 
 } // namespace
 
@@ -114,10 +116,6 @@ void frmLaunch::buildControls()
     cmdAbout_ = new Tabrix(QStringLiteral("cmdAbout"), QStringLiteral("Help / About"), this);
     cmdExit_ = new Tabrix(QStringLiteral("cmdExit"), QStringLiteral("Exit"), this);
 
-    // The script editor and about windows come with their own parts of the program;
-    // until then their buttons stay hidden.
-    cmdScripter_->hide();
-    cmdAbout_->hide();
     cmdStart_->hide();
 
     // What the recogniser made of the last speech, and how loud the microphone is, so
@@ -131,8 +129,7 @@ void frmLaunch::buildControls()
     prgLevel_->setMaximumHeight(8);
     prgLevel_->setVisible(recognizer_->hasInputLevel());
 
-    label2_ = new QLabel(
-        QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromLatin1(kMakerSite)), this);
+    label2_ = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(about::kMakerSite), this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setTextFormat(Qt::RichText);
     label2_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -183,7 +180,10 @@ void frmLaunch::buildControls()
     connect(cmdStart_, &Tabrix::clicked, this, &frmLaunch::onStartClicked);
     connect(cmdStop_, &Tabrix::clicked, this, &frmLaunch::onStopClicked);
     connect(cmdEdit_, &Tabrix::clicked, this, [this] { openCommandEditor(*this, this); });
+    // The script editor blocks nothing: the program goes on listening meanwhile.
+    connect(cmdScripter_, &Tabrix::clicked, this, [this] { openScriptEditor(platform_, appPath); });
     connect(cmdOptions_, &Tabrix::clicked, this, [this] { openOptionsDialog(*this, this); });
+    connect(cmdAbout_, &Tabrix::clicked, this, &frmLaunch::openAbout);
     connect(cmdHideF_, &Tabrix::clicked, this, &QWidget::hide);
     connect(cmdExit_, &Tabrix::clicked, this, &frmLaunch::endProgram);
 }
@@ -295,7 +295,7 @@ void frmLaunch::hideMainWindow()
 
 void frmLaunch::openAbout()
 {
-    // The about window comes with its own part of the program.
+    openAboutWindow(*this, this);
 }
 
 frmCheck* frmLaunch::confirmation() const
@@ -336,7 +336,6 @@ void frmLaunch::connectTray()
     connect(perchly_, &Perchly::mouseButton, this, &frmLaunch::onTrayMouseButton);
     connect(perchly_, &Perchly::activated, this, &frmLaunch::restoreFromTray);
 
-    trayMenu_->setAboutAvailable(false);
     connect(trayMenu_, &frmLaunch2::showChosen, this, &frmLaunch::restoreFromTray);
     connect(trayMenu_, &frmLaunch2::hideChosen, this, &QWidget::hide);
     connect(trayMenu_, &frmLaunch2::startListeningChosen, this,
@@ -345,6 +344,7 @@ void frmLaunch::connectTray()
             [this] { listening_.stopListening(); });
     connect(trayMenu_, &frmLaunch2::optionsChosen, this,
             [this] { openOptionsDialog(*this, this); });
+    connect(trayMenu_, &frmLaunch2::aboutChosen, this, &frmLaunch::openAbout);
     connect(trayMenu_, &frmLaunch2::exitChosen, this, [this] {
         recognizer_->StopRecognition();
         endProgram();
@@ -392,7 +392,7 @@ void frmLaunch::showHeard(const QString& what)
 void frmLaunch::openMakerSite()
 {
     try {
-        ShellLaunch(*platform_.shell, QString::fromLatin1(kMakerSite), 1);
+        ShellLaunch(*platform_.shell, about::kMakerSite, 1);
     } catch (const LaunchError&) {
         platform_.dialogs->messageBox(QStringLiteral("SQ Error 10: File Not Found"), appTitle(),
                                       platform::MsgButtons::Ok, platform::MsgIcon::None);

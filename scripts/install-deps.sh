@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev libx11-dev libxtst-dev libpulse-dev libsndfile1-dev
   libpocketsphinx-dev libespeak-ng-dev
   # run
-  qt6-qpa-plugins libqt6dbus6 libqt6network6 xdg-utils pocketsphinx-en-us espeak-ng-data
+  qt6-qpa-plugins libqt6dbus6 libqt6network6 libqt6printsupport6 xdg-utils pocketsphinx-en-us espeak-ng-data
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon

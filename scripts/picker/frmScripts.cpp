@@ -2,6 +2,7 @@
 
 #include "platform/widgets/DropDownHost.h"
 #include "platform/widgets/Twips.h"
+#include "scripts/ScriptFiles.h"
 #include "scripts/ScriptInterpreter.h"
 
 #include <QDir>
@@ -34,9 +35,7 @@ frmScripts::frmScripts(const QString& appPath, std::function<void(const QString&
     file_->setGeometry(toPixels(30), toPixels(30), toPixels(2295), toPixels(675));
 
     ensureScriptsFolder(appPath);
-    const QStringList names =
-        QDir(folder_).entryList({QStringLiteral("*.kps")}, QDir::Files, QDir::Name);
-    file_->addItems(names);
+    file_->addItems(scriptfiles::scriptNames(folder_));
 
     connect(file_, &QListWidget::itemDoubleClicked, this, &frmScripts::onDoubleClicked);
 }

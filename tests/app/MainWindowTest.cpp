@@ -2,14 +2,18 @@
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -45,6 +49,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
     EXPECT_FALSE(control<Tabrix>("cmdHideF")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdEdit")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdOptions")->isHidden());
+    EXPECT_FALSE(control<Tabrix>("cmdScripter")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdExit")->isHidden());
     EXPECT_NE(control<QListWidget>("lstCmd"), nullptr);
     EXPECT_NE(control<QLabel>("Label2"), nullptr);
@@ -56,22 +61,21 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
     EXPECT_FALSE(w.tcom()->isActive());
 }
 
-TEST_F(MainWindowTest, EditAndOptionsButtonsOpenTheirWindowsOverADisabledMainWindow)
+TEST_F(MainWindowTest, EditOptionsAndAboutOpenTheirWindowsOverADisabledMainWindow)
 {
     loaded();
-    for (const char* button : {"cmdEdit", "cmdOptions"}) {
+    const std::map<std::string, QString> windows{{"cmdEdit", QStringLiteral("frmEdit")},
+                                                 {"cmdOptions", QStringLiteral("frmOptions")},
+                                                 {"cmdAbout", QStringLiteral("frmAbout")}};
+    for (const auto& [button, window] : windows) {
         recognizer->calls.clear();
-        QTest::mouseClick(control<Tabrix>(button), Qt::LeftButton);
+        QTest::mouseClick(control<Tabrix>(button.c_str()), Qt::LeftButton);
         QWidget* opened = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && w != main.get() &&
-                (w->objectName() == QLatin1String("frmEdit") ||
-                 w->objectName() == QLatin1String("frmOptions")))
+            if (w->isVisible() && w->objectName() == window)
                 opened = w;
         }
         ASSERT_NE(opened, nullptr) << button;
-        EXPECT_EQ(opened->objectName(),
-                  QLatin1String(button == std::string("cmdEdit") ? "frmEdit" : "frmOptions"));
         EXPECT_FALSE(main->isEnabled()) << button;
         EXPECT_EQ(recognizer->calls, QStringList{"StopRecognition"}) << button;
         opened->close();
@@ -79,6 +83,49 @@ TEST_F(MainWindowTest, EditAndOptionsButtonsOpenTheirWindowsOverADisabledMainWin
         EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StartRecognition")) << button;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST_F(MainWindowTest, SayingAboutSarquenOpensTheAboutWindow)
+{
+    // Built-in phrases are matched while the stored commands are looked through.
+    store.setText(regpath::kListList, QStringLiteral("Notes"), QStringLiteral("/usr/bin/notes"));
+    store.setText(regpath::kListCheck, QStringLiteral("Notes"), QStringLiteral("0"));
+    store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("1"));
+    loaded();
+    recognizer->hear(QStringLiteral("Computer"));
+    recognizer->hear(QStringLiteral("About Sarquen"));
+    QWidget* about = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->objectName() == QLatin1String("frmAbout"))
+            about = w;
+    }
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(main->isEnabled());
+    EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StopRecognition"));
+    about->close();
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StartRecognition"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(MainWindowTest, TheScriptEditorOpensWithoutStoppingAnything)
+{
+    loaded();
+    TempDir home;
+    main->appPath = home.path() + QLatin1Char('/');
+    recognizer->calls.clear();
+    QTest::mouseClick(control<Tabrix>("cmdScripter"), Qt::LeftButton);
+    QWidget* editor = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->objectName() == QLatin1String("ScriptEditor"))
+            editor = w;
+    }
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_TRUE(recognizer->calls.isEmpty());
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("Scripts"))).isDir());
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainWindowTest, LoadSelectsTheVoiceBuildsTheGrammarThenListens)
@@ -218,15 +265,15 @@ TEST_F(MainWindowTest, TheMakersAddressOpensThroughTheLauncher)
 {
     loaded();
     auto* label = control<QLabel>("Label2");
-    emit label->linkActivated(QStringLiteral("https://sarquen.ombrel.example/"));
+    emit label->linkActivated(QStringLiteral("https://www.ombrel.example/"));
     ASSERT_EQ(shell.calls.size(), 1);
     EXPECT_TRUE(
-        shell.calls[0].startsWith(QStringLiteral("execute [https://sarquen.ombrel.example/] []")));
+        shell.calls[0].startsWith(QStringLiteral("execute [https://www.ombrel.example/] []")));
     EXPECT_TRUE(store.dialogs.messages.empty());
 
     shell.executeResult = 31;
     shell.startResult = false;
-    emit label->linkActivated(QStringLiteral("https://sarquen.ombrel.example/"));
+    emit label->linkActivated(QStringLiteral("https://www.ombrel.example/"));
     EXPECT_EQ(store.dialogs.texts(), QStringList{"SQ Error 10: File Not Found"});
     EXPECT_EQ(ended->count(), 0);
 }

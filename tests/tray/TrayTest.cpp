@@ -44,23 +44,25 @@ TEST_F(TrayTest, MenuHoldsItsItemsInOrder)
     EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemOptions")->isVisible());
-    // The about window does not exist yet in this build.
-    EXPECT_FALSE(menuItem("mnuItemAbout")->isVisible());
+    EXPECT_TRUE(menuItem("mnuItemAbout")->isVisible());
 }
 
-TEST_F(TrayTest, OptionsOpensTheOptionsWindowOverADisabledMainWindow)
+TEST_F(TrayTest, OptionsAndAboutOpenTheirWindowsOverADisabledMainWindow)
 {
     loaded();
-    menuItem("mnuItemOptions")->trigger();
-    QWidget* dialog = findOpenWindow("frmOptions");
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_FALSE(main->isEnabled());
-    EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StopRecognition"));
-    // The listening state the menu shows is left as it was.
-    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
-    dialog->close();
-    EXPECT_TRUE(main->isEnabled());
+    for (const auto& [item, window] :
+         {std::pair{"mnuItemOptions", "frmOptions"}, std::pair{"mnuItemAbout", "frmAbout"}}) {
+        menuItem(item)->trigger();
+        QWidget* dialog = findOpenWindow(window);
+        ASSERT_NE(dialog, nullptr) << window;
+        EXPECT_FALSE(main->isEnabled());
+        EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StopRecognition"));
+        // The listening state the menu shows is left as it was.
+        EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
+        dialog->close();
+        EXPECT_TRUE(main->isEnabled());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(TrayTest, RightClickPopsUpTheMenuLeftClickDoesNot)

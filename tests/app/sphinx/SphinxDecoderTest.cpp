@@ -37,7 +37,9 @@ protected:
     std::vector<std::int16_t> convert(const QStringList& input, const QStringList& effects)
     {
         const QString out = dir_.file(QStringLiteral("out%1.wav").arg(++files_));
-        EXPECT_TRUE(run("sox", input + QStringList{"-r", "16000", "-c", "1", "-b", "16", out} +
+        // Repeatable: the same noise on every run.
+        EXPECT_TRUE(run("sox", QStringList{"-R"} + input +
+                                   QStringList{"-r", "16000", "-c", "1", "-b", "16", out} +
                                    effects + QStringList{"pad", "0.5", "0.5"}));
         const std::optional<platform::Pcm> pcm = platform::decodeSoundFile(out);
         EXPECT_TRUE(pcm && pcm->sampleRate == 16000 && pcm->channels == 1);
