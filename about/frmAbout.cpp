@@ -3,6 +3,7 @@
 #include "about/LinkLabel.h"
 #include "app/AppTitle.h"
 #include "app/MainWindowLink.h"
+#include "app/OverMainWindow.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/net/QtHttp.h"
@@ -244,25 +245,12 @@ void frmAbout::closeEvent(QCloseEvent* event)
     // OK and the close box both hand the main window back.
     if (!finished_ && mainWindow_) {
         finished_ = true;
-        link_.setMainWindowEnabled(true);
-        if (link_.isListening())
-            link_.resumeRecognition();
+        releaseMainWindow(link_);
     }
     event->accept();
 }
 
 frmAbout* openAboutWindow(MainWindowLink& link, QWidget* mainWindow)
 {
-    QPointer<frmAbout>& open = openWindow();
-    if (open && open->isVisible()) {
-        open->raise();
-        open->activateWindow();
-        return open;
-    }
-    link.setMainWindowEnabled(false);
-    if (link.isListening())
-        link.pauseRecognition();
-    open = new frmAbout(link, mainWindow);
-    open->show();
-    return open;
+    return showOverMainWindow(openWindow(), link, mainWindow);
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppTitle.h"
 #include "app/MainWindowLink.h"
+#include "app/OverMainWindow.h"
 #include "commands/CommandStore.h"
 #include "commands/CommandTable.h"
 #include "platform/Platform.h"
@@ -299,20 +300,13 @@ void frmEdit::closeEvent(QCloseEvent* event)
         finished_ = true;
         if (picker_)
             picker_->setShowState(0);
-        link_.setMainWindowEnabled(true);
-        if (link_.isListening())
-            link_.resumeRecognition();
+        releaseMainWindow(link_);
     }
     QWidget::closeEvent(event);
 }
 
 frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow)
 {
-    link.setMainWindowEnabled(false);
-    // The Stop Listening button stays shown: it tells Done to resume.
-    if (link.isListening())
-        link.pauseRecognition();
-    auto* editor = new frmEdit(link, mainWindow);
-    editor->show();
-    return editor;
+    static QPointer<frmEdit> open;
+    return showOverMainWindow(open, link, mainWindow);
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppTitle.h"
 #include "app/MainWindowLink.h"
+#include "app/OverMainWindow.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "options/OptionsForm.h"
@@ -355,25 +356,12 @@ void frmOptions::closeEvent(QCloseEvent* event)
     // OK, Cancel and the close box all hand the main window back.
     if (!finished_ && mainWindow_) {
         finished_ = true;
-        link_.setMainWindowEnabled(true);
-        if (link_.isListening())
-            link_.resumeRecognition();
+        releaseMainWindow(link_);
     }
     event->accept();
 }
 
 frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow)
 {
-    QPointer<frmOptions>& open = openDialog();
-    if (open && open->isVisible()) {
-        open->raise();
-        open->activateWindow();
-        return open;
-    }
-    link.setMainWindowEnabled(false);
-    if (link.isListening())
-        link.pauseRecognition();
-    open = new frmOptions(link, mainWindow);
-    open->show();
-    return open;
+    return showOverMainWindow(openDialog(), link, mainWindow);
 }

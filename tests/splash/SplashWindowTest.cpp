@@ -1,6 +1,7 @@
 #include "tests/splash/BmpBuilder.h"
 #include "tests/support/PrivatePulseServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,18 +26,6 @@ namespace {
 int ignoreXErrors(Display*, XErrorEvent*)
 {
     return 0;
-}
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
 }
 
 QByteArray bytes(const std::vector<std::uint8_t>& data)

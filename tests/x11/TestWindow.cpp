@@ -10,18 +10,6 @@
 #include <X11/Xutil.h>
 #include <utility>
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 TestWindow::TestWindow(const char* title) : display_(XOpenDisplay(nullptr))
 {
     if (!display_)

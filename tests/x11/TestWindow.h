@@ -1,15 +1,13 @@
 #pragma once
 
+#include "tests/support/WaitUntil.h"
+
 #include <QPoint>
 #include <QStringList>
 #include <functional>
 
 // Xlib is kept out of this header: its macros clash with Qt and GoogleTest.
 struct _XDisplay;
-
-// Polls `condition` until it holds, for at most `timeoutMs`: X requests of other clients
-// reach the server and the window manager in their own time.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // A plain top-level window on its own X connection that records the key and button
 // events it receives and the window manager's close request, and reads back the state
