@@ -7,7 +7,15 @@
 // JSGF grammar of the same phrases (baseline-sphinx.sh) and is scored the same way.
 //
 //   bench_speech [JSON] [--corpus LIST] [--grammar FILE] [--json JSON] [--no-baseline]
-//                [--baseline-jobs N]
+//                [--baseline-jobs N] [--verbose TSV] [--vad X] [--end-silence FRAMES]
+//                [--accept X] [--short X]
+//
+// --verbose writes every utterance the decoder reported, file by file (path, condition,
+// expected phrase, then one column per utterance: "candidate|phrase score|worst word
+// score|shortest phone|longest phone|accepted"), to find out whether a miss was never heard, heard
+// as another phrase or rejected, and by which score. --vad, --end-silence, --accept and
+// --short override the decoder's speech threshold, the silence that ends an utterance,
+// and the phrase thresholds for long and short phrases.
 //
 // LIST: WAV path (relative to the list's folder or absolute) TAB expected phrase (empty
 // when the file must be rejected) TAB condition. FILE: grammar text with "<start>=" rules,
@@ -61,6 +69,7 @@ struct Entry
 struct Outcome
 {
     QStringList accepted;            // phrases heard, in order
+    QStringList utterances;          // every utterance, as --verbose writes it
     std::optional<double> latencyMs; // of the first accepted phrase, when measured
     double audioSeconds = 0;         // the file without the trailing silence
     double fedSeconds = 0;           // with it
@@ -292,6 +301,13 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         o.wallSeconds += wall;
         for (const DecodedUtterance& u : heard) {
+            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                                .arg(u.candidate.value_or(QStringLiteral("-")))
+                                .arg(u.score, 0, 'f', 2)
+                                .arg(u.wordScore, 0, 'f', 2)
+                                .arg(u.shortestPhone, 0, 'f', 1)
+                                .arg(u.longestPhone, 0, 'f', 1)
+                                .arg(u.phrase ? 1 : 0);
             if (!u.phrase)
                 continue;
             o.accepted << *u.phrase;
@@ -313,7 +329,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QString here = QCoreApplication::applicationDirPath();
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
-    QString corpus, grammarFile, jsonPath;
+    QString corpus, grammarFile, jsonPath, verbosePath;
+    std::optional<double> vad, accept, acceptShort;
+    std::optional<int> endSilence;
     bool baseline = true;
     int baselineJobs = 2;
     const QStringList args = app.arguments().mid(1);
@@ -330,11 +348,23 @@ int main(int argc, char** argv)
             baseline = false;
         else if (a == QStringLiteral("--baseline-jobs") && hasValue)
             baselineJobs = std::max(1, args[++i].toInt());
+        else if (a == QStringLiteral("--verbose") && hasValue)
+            verbosePath = args[++i];
+        else if (a == QStringLiteral("--vad") && hasValue)
+            vad = args[++i].toDouble();
+        else if (a == QStringLiteral("--end-silence") && hasValue)
+            endSilence = args[++i].toInt();
+        else if (a == QStringLiteral("--accept") && hasValue)
+            accept = args[++i].toDouble();
+        else if (a == QStringLiteral("--short") && hasValue)
+            acceptShort = args[++i].toDouble();
         else if (!a.startsWith(QStringLiteral("--")) && jsonPath.isEmpty())
             jsonPath = a;
         else {
             std::fprintf(stderr, "usage: bench_speech [JSON] [--corpus LIST] [--grammar FILE] "
-                                 "[--json JSON] [--no-baseline] [--baseline-jobs N]\n");
+                                 "[--json JSON] [--no-baseline] [--baseline-jobs N] "
+                                 "[--verbose TSV] [--vad X] [--end-silence FRAMES] "
+                                 "[--accept X] [--short X]\n");
             return 2;
         }
     }
@@ -479,8 +509,19 @@ int main(int argc, char** argv)
 #if SARQUEN_BENCH_HAVE_DECODER
     {
         QString error;
-        std::unique_ptr<PhraseDecoder> decoder =
-            PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
+        PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
+        settings.vadThreshold = vad.value_or(settings.vadThreshold);
+        settings.endSilenceFrames = endSilence.value_or(settings.endSilenceFrames);
+        settings.acceptThreshold = accept.value_or(settings.acceptThreshold);
+        settings.shortPhraseThreshold = acceptShort.value_or(settings.shortPhraseThreshold);
+        std::printf("decoder: speech threshold %g, utterances end after %d frames of silence, "
+                    "acceptance %g (worst word %g), short phrases %g\n",
+                    settings.vadThreshold, settings.endSilenceFrames, settings.acceptThreshold,
+                    settings.wordThreshold, settings.shortPhraseThreshold);
+        std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
+        QFile verbose(verbosePath);
+        if (!verbosePath.isEmpty() && !verbose.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            std::printf("decoder: cannot write %s\n", qPrintable(verbosePath));
         QStringList skipped;
         if (!decoder) {
             std::printf("decoder: cannot be created: %s\n", qPrintable(error));
@@ -499,7 +540,14 @@ int main(int argc, char** argv)
                     std::printf("skipped %s: %s\n", qPrintable(e.path), qPrintable(why));
                     continue;
                 }
-                ours[e.condition].add(e, decodeFile(*decoder, s));
+                const Outcome o = decodeFile(*decoder, s);
+                ours[e.condition].add(e, o);
+                if (verbose.isOpen())
+                    verbose.write(QStringList{e.path, e.condition, e.expected,
+                                              o.utterances.join(QLatin1Char('\t'))}
+                                      .join(QLatin1Char('\t'))
+                                      .toUtf8() +
+                                  '\n');
                 if (++done % 200 == 0) {
                     std::printf("decoder: %d of %zu files\n", done, entries.size());
                     std::fflush(stdout);

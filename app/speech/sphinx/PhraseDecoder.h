@@ -12,9 +12,16 @@
 // it, or a rejection (speech or noise that is none of the grammar's phrases).
 struct DecodedUtterance
 {
-    std::optional<QString> phrase; // empty when rejected
-    double score = 0;              // the acceptance score the decision was made on
-    std::int64_t endSample = 0;    // where the utterance ended in the audio fed so far
+    std::optional<QString> phrase;    // empty when rejected
+    std::optional<QString> candidate; // the grammar's best phrase, accepted or not
+    // What the decision was made on: the acceptance score of the phrase and that of its
+    // worst-matching word, and the shortest and longest average phone of its words in
+    // 10 ms frames.
+    double score = 0;
+    double wordScore = 0;
+    double shortestPhone = 0;
+    double longestPhone = 0;
+    std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };
 
 // Turns 16 kHz mono 16-bit audio into the grammar's phrases, without threads or
@@ -27,13 +34,21 @@ public:
         QString modelDir;          // the acoustic model folder
         QString dictionary;        // the pronunciation dictionary
         QString phoneModel;        // the phone language model of the rejection pass
-        double vadThreshold = 4.0; // speech/silence decision; higher ignores more noise
-        // An utterance is taken as a phrase when its score (acoustic score per frame of
-        // the grammar's best path minus that of a free phone loop, so 0 or a little below
-        // for a good match) reaches the threshold; short phrases (one word of at most two
-        // syllables: "Yes", "Go") are matched by chatter more easily and need more.
-        double acceptThreshold = -18;
-        double shortPhraseThreshold = -10;
+        double vadThreshold = 2.0; // speech/silence decision; higher ignores more noise
+        // Frames (10 ms) of silence that end an utterance: fewer answer sooner but split
+        // phrases at the pauses between their words.
+        int endSilenceFrames = 19;
+        // An utterance is taken as a phrase when the grammar's path explains it nearly as
+        // well as a free loop of phones does: the acoustic score by which it falls short,
+        // per frame of the phrase's words (0 or a little below for a good match), must
+        // reach the threshold, and so must that of the worst-matching word. Short phrases
+        // (one word of at most two syllables: "Yes", "Go") have their own threshold.
+        double acceptThreshold = -44;
+        double wordThreshold = -60;
+        double shortPhraseThreshold = -50;
+        // Limits of the average phone of each word of a phrase, in frames.
+        double shortestPhone = 4;
+        double longestPhone = 30;
     };
     static Settings defaultSettings();
 

@@ -2,6 +2,9 @@
 
 #include "app/speech/sphinx/Pronunciation.h"
 
+#include <QRegularExpression>
+#include <algorithm>
+#include <future>
 #include <limits>
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
@@ -10,9 +13,15 @@ namespace sphinx {
 namespace {
 
 constexpr std::size_t blockSamples = 512;
-// Audio kept from before the decoder reports speech: its pre-speech buffer (0.2 s) and
-// start-up delay (0.1 s) with room to spare, so that the second pass sees the onset.
-constexpr std::size_t leadInSamples = 8000;
+// Audio kept from before the decoder reports speech: about its pre-speech buffer (0.2 s)
+// and start-up delay (0.1 s), so that the utterance begins with a little of the
+// background, from which the whole-utterance passes take their noise estimate.
+constexpr std::size_t leadInSamples = 4800;
+// Faint noise (about -55 dB below full scale) laid under everything the decoders hear.
+// Stretches of digital silence, as from a noise-gated microphone or between files, have no
+// spectrum to speak of: silence models fit them badly and they throw the cepstral mean far
+// off, so that clean speech after them is misheard. Real room noise is louder than this.
+constexpr int hissAmplitude = 100;
 const char* const searchName = "cmd";
 
 ps_decoder_t* makeDecoder(std::vector<QByteArray> args)
@@ -35,28 +44,41 @@ ps_decoder_t* makeDecoder(std::vector<QByteArray> args)
 
 std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, QString* error)
 {
-    const QByteArray vad = QByteArray::number(settings.vadThreshold);
-    ps_decoder_t* grammar = makeDecoder({"-hmm", settings.modelDir.toLocal8Bit(), "-dict",
-                                         settings.dictionary.toLocal8Bit(), "-vad_threshold", vad});
+    const QByteArray model = settings.modelDir.toLocal8Bit();
+    const QByteArray dictionary = settings.dictionary.toLocal8Bit();
+    // Of the live decoder only the speech/silence decisions are used.
+    ps_decoder_t* stream =
+        makeDecoder({"-hmm", model, "-dict", dictionary, "-vad_threshold",
+                     QByteArray::number(settings.vadThreshold), "-vad_postspeech",
+                     QByteArray::number(std::max(1, settings.endSilenceFrames))});
+    // The whole-utterance passes see every frame: what is silence is theirs to decide.
+    // The grammar pass searches wide; its few paths make that cheap, and a narrow beam
+    // loses the right phrase in noise.
+    ps_decoder_t* grammar =
+        stream ? makeDecoder({"-hmm", model, "-dict", dictionary, "-remove_silence", "no", "-beam",
+                              "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80"})
+               : nullptr;
     ps_decoder_t* phones =
-        grammar ? makeDecoder({"-hmm", settings.modelDir.toLocal8Bit(), "-allphone",
-                               settings.phoneModel.toLocal8Bit(), "-allphone_ci", "yes", "-lw",
-                               "2.0", "-beam", "1e-20", "-pbeam", "1e-20", "-vad_threshold", vad})
+        grammar ? makeDecoder({"-hmm", model, "-allphone", settings.phoneModel.toLocal8Bit(),
+                               "-allphone_ci", "yes", "-lw", "2.0", "-beam", "1e-20", "-pbeam",
+                               "1e-20", "-remove_silence", "no"})
                 : nullptr;
-    if (!grammar || !phones) {
+    if (!phones) {
         if (grammar)
             ps_free(grammar);
+        if (stream)
+            ps_free(stream);
         if (error)
             *error = QStringLiteral("PocketSphinx could not load the model in %1")
                          .arg(settings.modelDir);
         return nullptr;
     }
-    return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(settings, grammar, phones));
+    return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(settings, stream, grammar, phones));
 }
 
-SphinxDecoder::SphinxDecoder(const Settings& settings, ps_decoder_s* grammar,
+SphinxDecoder::SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
                              ps_decoder_s* phoneLoop)
-    : settings_(settings), grammar_(grammar), phoneLoop_(phoneLoop)
+    : settings_(settings), stream_(stream), grammar_(grammar), phoneLoop_(phoneLoop)
 {
 }
 
@@ -65,6 +87,7 @@ SphinxDecoder::~SphinxDecoder()
     reset();
     ps_free(phoneLoop_);
     ps_free(grammar_);
+    ps_free(stream_);
 }
 
 std::optional<QString> SphinxDecoder::dictionaryPronunciation(const QString& word) const
@@ -90,12 +113,16 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
     if (translated.jsgf.isEmpty())
         return false;
     for (const auto& [word, phones] : translated.newWords) {
-        if (!dictionaryPronunciation(word))
-            ps_add_word(grammar_, word.toUtf8().constData(), phones.toUtf8().constData(), FALSE);
+        if (!dictionaryPronunciation(word)) {
+            for (ps_decoder_s* d : {stream_, grammar_})
+                ps_add_word(d, word.toUtf8().constData(), phones.toUtf8().constData(), FALSE);
+        }
     }
-    if (ps_set_jsgf_string(grammar_, searchName, translated.jsgf.toUtf8().constData()) != 0 ||
-        ps_set_search(grammar_, searchName) != 0)
-        return false;
+    for (ps_decoder_s* d : {stream_, grammar_}) {
+        if (ps_set_jsgf_string(d, searchName, translated.jsgf.toUtf8().constData()) != 0 ||
+            ps_set_search(d, searchName) != 0)
+            return false;
+    }
     translated_ = std::move(translated);
     hasGrammar_ = true;
     return true;
@@ -108,25 +135,33 @@ void SphinxDecoder::feed(const std::int16_t* samples, std::size_t count,
         fed_ += static_cast<std::int64_t>(count);
         return;
     }
+    std::int16_t block[blockSamples];
     for (std::size_t pos = 0; pos < count; pos += blockSamples) {
         const std::size_t n = std::min(blockSamples, count - pos);
         if (!uttStarted_) {
-            if (ps_start_utt(grammar_) != 0)
+            if (ps_start_utt(stream_) != 0)
                 return;
             uttStarted_ = true;
             audio_.clear();
         }
-        ps_process_raw(grammar_, samples + pos, n, FALSE, FALSE);
-        audio_.insert(audio_.end(), samples + pos, samples + pos + n);
+        for (std::size_t i = 0; i < n; ++i) {
+            hiss_ = hiss_ * 1664525u + 1013904223u; // the same hiss on every run
+            const int hiss =
+                static_cast<int>((hiss_ >> 16) % (2 * hissAmplitude + 1)) - hissAmplitude;
+            block[i] =
+                static_cast<std::int16_t>(std::clamp(samples[pos + i] + hiss, -32768, 32767));
+        }
+        ps_process_raw(stream_, block, n, FALSE, FALSE);
+        audio_.insert(audio_.end(), block, block + n);
         fed_ += static_cast<std::int64_t>(n);
 
-        const bool speech = ps_get_in_speech(grammar_) != 0;
+        const bool speech = ps_get_in_speech(stream_) != 0;
         if (speech) {
             inSpeech_ = true;
         } else if (inSpeech_) {
             finishUtterance(heard);
         } else if (audio_.size() > leadInSamples) {
-            audio_.erase(audio_.begin(), audio_.end() - leadInSamples);
+            audio_.erase(audio_.begin(), audio_.end() - static_cast<std::ptrdiff_t>(leadInSamples));
         }
     }
 }
@@ -142,7 +177,7 @@ void SphinxDecoder::flush(const std::function<void(const DecodedUtterance&)>& he
 void SphinxDecoder::reset()
 {
     if (uttStarted_)
-        ps_end_utt(grammar_);
+        ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
     audio_.clear();
@@ -150,34 +185,69 @@ void SphinxDecoder::reset()
 
 void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUtterance&)>& heard)
 {
-    ps_end_utt(grammar_);
+    ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
 
     DecodedUtterance result;
     result.endSample = fed_;
-    result.score = -std::numeric_limits<double>::infinity();
-    const std::optional<Pass> words = bestPath(grammar_);
+    result.score = result.wordScore = -std::numeric_limits<double>::infinity();
+    // The two passes are independent: on a second core the phone loop costs no time.
+    std::future<std::optional<Pass>> phoneLoopPass =
+        std::async(std::launch::async, [this] { return decodeWhole(phoneLoop_); });
+    std::optional<Pass> words = decodeWhole(grammar_);
+    const std::optional<Pass> phones = phoneLoopPass.get();
+    if (words) {
+        // Alternative pronunciations are named "word(2)"; a word not found keeps 0
+        // phones and is left out of the duration check.
+        static const QRegularExpression alternative(QStringLiteral("\\(\\d+\\)$"));
+        for (Segment& s : words->segments) {
+            if (isSilence(s.word))
+                continue;
+            std::optional<QString> pronunciation = dictionaryPronunciation(s.word);
+            if (!pronunciation)
+                pronunciation = dictionaryPronunciation(QString(s.word).remove(alternative));
+            s.phones = pronunciation
+                           ? static_cast<int>(
+                                 pronunciation->split(QLatin1Char(' '), Qt::SkipEmptyParts).size())
+                           : 0;
+        }
+    }
     const PhraseEntry* entry = words ? translated_.find(words->hypothesis) : nullptr;
     if (entry) {
-        if (const std::optional<Pass> phones = decodePhones())
-            result.score = words->scorePerFrame - phones->scorePerFrame;
-        const double threshold =
-            entry->isShort ? settings_.shortPhraseThreshold : settings_.acceptThreshold;
-        if (result.score >= threshold)
-            result.phrase = entry->phrase;
+        result.candidate = entry->phrase;
+        if (phones) {
+            const Evidence evidence = compare(words->segments, phones->segments);
+            result.score = evidence.phraseScore;
+            result.wordScore = evidence.worstWordScore;
+            result.shortestPhone = evidence.shortestPhone;
+            result.longestPhone = evidence.longestPhone;
+            // A short phrase is one word: its worst word is the phrase itself.
+            const Thresholds thresholds =
+                entry->isShort
+                    ? Thresholds{settings_.shortPhraseThreshold, settings_.shortPhraseThreshold,
+                                 settings_.shortestPhone, settings_.longestPhone}
+                    : Thresholds{settings_.acceptThreshold, settings_.wordThreshold,
+                                 settings_.shortestPhone, settings_.longestPhone};
+            if (accepts(evidence, thresholds))
+                result.phrase = entry->phrase;
+        }
     }
     audio_.clear();
     heard(result);
 }
 
-std::optional<SphinxDecoder::Pass> SphinxDecoder::decodePhones()
+std::optional<SphinxDecoder::Pass> SphinxDecoder::decodeWhole(ps_decoder_s* decoder)
 {
-    if (audio_.empty() || ps_start_utt(phoneLoop_) != 0)
+    // A fresh noise estimate, started from the background at the utterance's beginning;
+    // the cepstral mean comes from the whole utterance, as it is decoded in one go.
+    if (audio_.empty() || ps_start_stream(decoder) != 0)
         return std::nullopt;
-    ps_process_raw(phoneLoop_, audio_.data(), audio_.size(), FALSE, TRUE);
-    ps_end_utt(phoneLoop_);
-    return bestPath(phoneLoop_);
+    if (ps_start_utt(decoder) != 0)
+        return std::nullopt;
+    ps_process_raw(decoder, audio_.data(), audio_.size(), FALSE, TRUE);
+    ps_end_utt(decoder);
+    return bestPath(decoder);
 }
 
 std::optional<SphinxDecoder::Pass> SphinxDecoder::bestPath(ps_decoder_s* decoder)
@@ -188,18 +258,18 @@ std::optional<SphinxDecoder::Pass> SphinxDecoder::bestPath(ps_decoder_s* decoder
         return std::nullopt;
     Pass pass;
     pass.hypothesis = QString::fromUtf8(hyp);
-    double acoustic = 0;
     for (ps_seg_t* seg = ps_seg_iter(decoder); seg; seg = ps_seg_next(seg)) {
         int32 ascr = 0, lscr = 0, lback = 0;
         ps_seg_prob(seg, &ascr, &lscr, &lback);
-        int sf = 0, ef = 0;
-        ps_seg_frames(seg, &sf, &ef);
-        acoustic += ascr;
-        pass.frames += ef - sf + 1;
+        Segment s;
+        ps_seg_frames(seg, &s.first, &s.last);
+        const char* word = ps_seg_word(seg);
+        s.word = word ? QString::fromUtf8(word) : QString();
+        s.score = ascr;
+        pass.segments.push_back(s);
     }
-    if (pass.frames <= 0)
+    if (pass.segments.empty())
         return std::nullopt;
-    pass.scorePerFrame = acoustic / pass.frames;
     return pass;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/speech/sphinx/Acceptance.h"
 #include "app/speech/sphinx/GrammarTranslation.h"
 #include "app/speech/sphinx/PhraseDecoder.h"
 
@@ -7,11 +8,12 @@ struct ps_decoder_s;
 
 namespace sphinx {
 
-// PocketSphinx behind PhraseDecoder. One decoder searches the grammar and finds where
-// utterances begin and end; a second one decodes each finished utterance again with a
-// free loop of phones. A phrase is accepted when the grammar path explains the audio
-// nearly as well as the best phone sequence does; chatter and noise, forced onto some
-// phrase of the grammar, fit it much worse than the phones they really are.
+// PocketSphinx behind PhraseDecoder. One decoder follows the live audio only to find
+// where utterances begin and end. Each finished utterance is then decoded whole, twice:
+// with the grammar, and with a free loop of phones, both taking their cepstral mean and
+// noise estimate from the utterance itself. A phrase is accepted when the grammar's words
+// explain the audio nearly as well as the best phone sequence does; chatter and noise,
+// forced onto some phrase of the grammar, fit it much worse than the phones they really are.
 class SphinxDecoder final : public PhraseDecoder
 {
 public:
@@ -33,24 +35,27 @@ private:
     struct Pass
     {
         QString hypothesis;
-        double scorePerFrame = 0;
-        int frames = 0;
+        std::vector<Segment> segments;
     };
 
-    SphinxDecoder(const Settings& settings, ps_decoder_s* grammar, ps_decoder_s* phoneLoop);
+    SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
+                  ps_decoder_s* phoneLoop);
     void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
     static std::optional<Pass> bestPath(ps_decoder_s* decoder);
-    std::optional<Pass> decodePhones();
+    // Decodes the utterance kept in audio_ in one go.
+    std::optional<Pass> decodeWhole(ps_decoder_s* decoder);
 
     Settings settings_;
-    ps_decoder_s* grammar_;
-    ps_decoder_s* phoneLoop_;
+    ps_decoder_s* stream_;    // follows the live audio: where utterances begin and end
+    ps_decoder_s* grammar_;   // the grammar, on each whole utterance
+    ps_decoder_s* phoneLoop_; // the free phone loop, on each whole utterance
     TranslatedGrammar translated_;
     bool hasGrammar_ = false;
     bool uttStarted_ = false;
     bool inSpeech_ = false;
     std::vector<std::int16_t> audio_; // the utterance so far, silence before it trimmed
     std::int64_t fed_ = 0;
+    std::uint32_t hiss_ = 1; // state of the faint noise laid under the audio
 };
 
 } // namespace sphinx

@@ -98,8 +98,21 @@ TEST_F(SphinxDecoderTest, RejectsChatterAndNoise)
     EXPECT_EQ(phraseOf(speech("What Time Is It")), "What Time Is It");
     EXPECT_EQ(phraseOf(speech("the weather is really nice today")), "");
     EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "1.5", "whitenoise", "vol", "0.5"})), "");
+    // A tone sweeping up through the speech band fits a long-drawn "no" best.
+    EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "3", "sine", "200-4000", "vol", "0.3"})), "");
     // Still listening afterwards.
     EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
+}
+
+TEST_F(SphinxDecoderTest, HearsSpeechAfterLongDigitalSilence)
+{
+    // As from a noise-gated microphone: seconds of exact zeros, then the phrase.
+    std::vector<std::int16_t> audio(3 * 16000, 0);
+    const std::vector<std::int16_t> phrase = speech("Start Zorvatron");
+    audio.insert(audio.end(), phrase.begin(), phrase.end());
+    audio.resize(audio.size() + 2 * 16000, 0);
+    EXPECT_EQ(phraseOf(audio), "Start Zorvatron");
+    EXPECT_EQ(phraseOf(audio), "Start Zorvatron");
 }
 
 TEST_F(SphinxDecoderTest, ResetForgetsTheUtteranceInProgress)
