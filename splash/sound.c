@@ -23,14 +23,14 @@ int splash_file_exists(const char* path)
 static void* play(void* argument)
 {
     struct splash_sound* sound = argument;
-    const pa_sample_spec spec = {PA_SAMPLE_S16NE, (uint32_t)sound->info.samplerate,
-                                 (uint8_t)sound->info.channels};
-    const size_t frame_bytes = pa_frame_size(&spec);
-    const uint32_t buffer_bytes = (uint32_t)(pa_usec_to_bytes(BUFFER_MS * 1000, &spec));
+    const pa_sample_spec sample_format = {PA_SAMPLE_S16NE, (uint32_t)sound->info.samplerate,
+                                          (uint8_t)sound->info.channels};
+    const size_t frame_bytes = pa_frame_size(&sample_format);
+    const uint32_t buffer_bytes = (uint32_t)(pa_usec_to_bytes(BUFFER_MS * 1000, &sample_format));
     const pa_buffer_attr attributes = {(uint32_t)-1, buffer_bytes, (uint32_t)-1, (uint32_t)-1,
                                        (uint32_t)-1};
-    pa_simple* stream = pa_simple_new(NULL, "splashwin", PA_STREAM_PLAYBACK, NULL, "splash", &spec,
-                                      NULL, &attributes, NULL);
+    pa_simple* stream = pa_simple_new(NULL, "splashwin", PA_STREAM_PLAYBACK, NULL, "splash",
+                                      &sample_format, NULL, &attributes, NULL);
     if (stream) {
         const sf_count_t step = (sf_count_t)sound->info.samplerate * STEP_MS / 1000 + 1;
         short samples[(48000 * STEP_MS / 1000 + 1) * 2];
@@ -65,10 +65,10 @@ int splash_sound_start(struct splash_sound* sound, const char* path)
     sound->file = sf_open(path, SFM_READ, &sound->info);
     if (!sound->file)
         return 0;
-    const pa_sample_spec spec = {PA_SAMPLE_S16NE, (uint32_t)sound->info.samplerate,
-                                 (uint8_t)sound->info.channels};
+    const pa_sample_spec sample_format = {PA_SAMPLE_S16NE, (uint32_t)sound->info.samplerate,
+                                          (uint8_t)sound->info.channels};
     if (sound->info.channels <= 0 || sound->info.channels > (int)PA_CHANNELS_MAX ||
-        sound->info.samplerate <= 0 || !pa_sample_spec_valid(&spec) ||
+        sound->info.samplerate <= 0 || !pa_sample_spec_valid(&sample_format) ||
         pthread_create(&sound->thread, NULL, play, sound) != 0) {
         sf_close(sound->file);
         sound->file = NULL;

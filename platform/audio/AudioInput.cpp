@@ -25,7 +25,7 @@ public:
 
     bool open(QString* error) override
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kSampleRate, 1};
+        const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, kSampleRate, 1};
         // Small fragments keep the time from speech to result short.
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
@@ -33,7 +33,7 @@ public:
         const QByteArray server = server_.toUtf8();
         int code = 0;
         stream_ = pa_simple_new(server.isEmpty() ? nullptr : server.constData(), "Ombrel Sarquen",
-                                PA_STREAM_RECORD, nullptr, "Voice commands", &spec, nullptr,
+                                PA_STREAM_RECORD, nullptr, "Voice commands", &sampleFormat, nullptr,
                                 &attributes, &code);
         if (!stream_ && error)
             *error = QStringLiteral("the microphone cannot be opened: %1")

@@ -20,18 +20,18 @@ public:
     {
         if (channels < 1 || static_cast<unsigned>(channels) > PA_CHANNELS_MAX || sampleRate < 1)
             return;
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_S16LE;
-        spec.rate = static_cast<std::uint32_t>(sampleRate);
-        spec.channels = static_cast<std::uint8_t>(channels);
-        if (!pa_sample_spec_valid(&spec))
+        pa_sample_spec sampleFormat{};
+        sampleFormat.format = PA_SAMPLE_S16LE;
+        sampleFormat.rate = static_cast<std::uint32_t>(sampleRate);
+        sampleFormat.channels = static_cast<std::uint8_t>(channels);
+        if (!pa_sample_spec_valid(&sampleFormat))
             return;
         // The standard layout for 1 to 8 channels; any further channels are auxiliary.
         pa_channel_map map;
-        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-        stream_ =
-            pa_simple_new(server.isEmpty() ? nullptr : server.constData(), kClientName,
-                          PA_STREAM_PLAYBACK, nullptr, "Sound", &spec, &map, nullptr, nullptr);
+        pa_channel_map_init_extend(&map, sampleFormat.channels, PA_CHANNEL_MAP_DEFAULT);
+        stream_ = pa_simple_new(server.isEmpty() ? nullptr : server.constData(), kClientName,
+                                PA_STREAM_PLAYBACK, nullptr, "Sound", &sampleFormat, &map, nullptr,
+                                nullptr);
     }
     ~PlaybackStream()
     {
