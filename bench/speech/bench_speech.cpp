@@ -12,10 +12,10 @@
 //
 // --verbose writes every utterance the decoder reported, file by file (path, condition,
 // expected phrase, then one column per utterance: "candidate|phrase score|worst word
-// score|shortest phone|longest phone|accepted"), to find out whether a miss was never heard, heard
-// as another phrase or rejected, and by which score. --vad, --end-silence, --accept and
-// --short override the decoder's speech threshold, the silence that ends an utterance,
-// and the phrase thresholds for long and short phrases.
+// score|shortest phone|longest phone|accepted|tonal share"), to find out whether a miss
+// was never heard, heard as another phrase or rejected, and by which score. --vad,
+// --end-silence, --accept and --short override the decoder's speech threshold, the
+// silence that ends an utterance, and the phrase thresholds for long and short phrases.
 //
 // LIST: WAV path (relative to the list's folder or absolute) TAB expected phrase (empty
 // when the file must be rejected) TAB condition. FILE: grammar text with "<start>=" rules,
@@ -301,13 +301,14 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         o.wallSeconds += wall;
         for (const DecodedUtterance& u : heard) {
-            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6")
+            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
                                 .arg(u.candidate.value_or(QStringLiteral("-")))
                                 .arg(u.score, 0, 'f', 2)
                                 .arg(u.wordScore, 0, 'f', 2)
                                 .arg(u.shortestPhone, 0, 'f', 1)
                                 .arg(u.longestPhone, 0, 'f', 1)
-                                .arg(u.phrase ? 1 : 0);
+                                .arg(u.phrase ? 1 : 0)
+                                .arg(u.tonalShare, 0, 'f', 2);
             if (!u.phrase)
                 continue;
             o.accepted << *u.phrase;

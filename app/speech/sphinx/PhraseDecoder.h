@@ -21,6 +21,8 @@ struct DecodedUtterance
     double wordScore = 0;
     double shortestPhone = 0;
     double longestPhone = 0;
+    // The share of the utterance's sounding frames that hold one narrow tone.
+    double tonalShare = 0;
     std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };
 
@@ -49,6 +51,9 @@ public:
         // Limits of the average phone of each word of a phrase, in frames.
         double shortestPhone = 4;
         double longestPhone = 30;
+        // Utterances more tonal than this (share of sounding frames that hold one narrow
+        // tone) are beeps or whistles, never a phrase.
+        double maxTonalShare = 0.5;
     };
     static Settings defaultSettings();
 

@@ -1,6 +1,7 @@
 #include "app/speech/sphinx/SphinxDecoder.h"
 
 #include "app/speech/sphinx/Pronunciation.h"
+#include "app/speech/sphinx/Tonality.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -53,10 +54,11 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
                      QByteArray::number(std::max(1, settings.endSilenceFrames))});
     // The whole-utterance passes see every frame: what is silence is theirs to decide.
     // The grammar pass searches wide; its few paths make that cheap, and a narrow beam
-    // loses the right phrase in noise.
+    // loses the right phrase in noise. A likelier noise filler lets noise between and
+    // around the words go to noise rather than to some word's phones.
     ps_decoder_t* grammar =
         stream ? makeDecoder({"-hmm", model, "-dict", dictionary, "-remove_silence", "no", "-beam",
-                              "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80"})
+                              "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80", "-fillprob", "1e-3"})
                : nullptr;
     ps_decoder_t* phones =
         grammar ? makeDecoder({"-hmm", model, "-allphone", settings.phoneModel.toLocal8Bit(),
@@ -192,11 +194,16 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     DecodedUtterance result;
     result.endSample = fed_;
     result.score = result.wordScore = -std::numeric_limits<double>::infinity();
-    // The two passes are independent: on a second core the phone loop costs no time.
-    std::future<std::optional<Pass>> phoneLoopPass =
-        std::async(std::launch::async, [this] { return decodeWhole(phoneLoop_); });
+    // The two passes are independent: on a second core the phone loop, and the look for
+    // a single tone, cost no time.
+    double tonal = 0;
+    std::future<std::optional<Pass>> phoneLoopPass = std::async(std::launch::async, [this, &tonal] {
+        tonal = tonalShare(audio_.data(), audio_.size());
+        return decodeWhole(phoneLoop_);
+    });
     std::optional<Pass> words = decodeWhole(grammar_);
     const std::optional<Pass> phones = phoneLoopPass.get();
+    result.tonalShare = tonal;
     if (words) {
         // Alternative pronunciations are named "word(2)"; a word not found keeps 0
         // phones and is left out of the duration check.
@@ -229,7 +236,8 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
                                  settings_.shortestPhone, settings_.longestPhone}
                     : Thresholds{settings_.acceptThreshold, settings_.wordThreshold,
                                  settings_.shortestPhone, settings_.longestPhone};
-            if (accepts(evidence, thresholds))
+            // A beep or whistle can fit a drawn-out vowel better than any phones do.
+            if (accepts(evidence, thresholds) && result.tonalShare <= settings_.maxTonalShare)
                 result.phrase = entry->phrase;
         }
     }

@@ -14,6 +14,8 @@ namespace sphinx {
 // noise estimate from the utterance itself. A phrase is accepted when the grammar's words
 // explain the audio nearly as well as the best phone sequence does; chatter and noise,
 // forced onto some phrase of the grammar, fit it much worse than the phones they really are.
+// Beeps and whistles, which can fit a drawn-out vowel as well as any phones do, are told
+// apart by their power lying in one narrow band (Tonality.h).
 class SphinxDecoder final : public PhraseDecoder
 {
 public:

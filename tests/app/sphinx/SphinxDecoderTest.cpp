@@ -100,6 +100,12 @@ TEST_F(SphinxDecoderTest, RejectsChatterAndNoise)
     EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "1.5", "whitenoise", "vol", "0.5"})), "");
     // A tone sweeping up through the speech band fits a long-drawn "no" best.
     EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "3", "sine", "200-4000", "vol", "0.3"})), "");
+    // A triangle chirp holds its "vowel" no longer than a slow speaker does, and fits
+    // "No" well: only its single narrow band gives it away. So do repeated beeps.
+    EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "2", "triangle", "500-1500", "vol", "0.3"})), "");
+    EXPECT_EQ(phraseOf(convert({"-n"}, {"synth", "0.4", "sine", "440", "vol", "0.3", "pad", "0",
+                                        "0.3", "repeat", "4"})),
+              "");
     // Still listening afterwards.
     EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
 }

@@ -1,0 +1,134 @@
+#include "app/speech/sphinx/Tonality.h"
+
+#include <cmath>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr double rate = 16000;
+
+// Seconds of a waveform whose phase runs from one frequency to another, as a sweep.
+template <typename Wave>
+std::vector<std::int16_t> sweep(double seconds, double from, double to, double amplitude, Wave wave)
+{
+    std::vector<std::int16_t> out(static_cast<std::size_t>(seconds * rate));
+    double phase = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const double f = from + (to - from) * static_cast<double>(i) / out.size();
+        phase += f / rate;
+        out[i] = static_cast<std::int16_t>(amplitude * wave(phase - std::floor(phase)));
+    }
+    return out;
+}
+
+double sine(double cycle)
+{
+    return std::sin(2 * std::numbers::pi * cycle);
+}
+double square(double cycle)
+{
+    return cycle < 0.5 ? 1 : -1;
+}
+double triangle(double cycle)
+{
+    return cycle < 0.5 ? 4 * cycle - 1 : 3 - 4 * cycle;
+}
+
+// A vowel as a voice makes it: harmonics of a low pitch, shaped by three formants.
+std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude)
+{
+    const double formants[] = {700, 1200, 2600};
+    std::vector<double> gains;
+    for (int k = 1; k * pitch < 4000; ++k) {
+        double gain = 0;
+        for (double f : formants)
+            gain += 1 / (1 + std::pow((k * pitch - f) / 120, 2));
+        gains.push_back(gain / k); // the voice's own fall with frequency
+    }
+    std::vector<double> wave(static_cast<std::size_t>(seconds * rate));
+    double peak = 0;
+    for (std::size_t i = 0; i < wave.size(); ++i) {
+        for (std::size_t k = 0; k < gains.size(); ++k)
+            wave[i] += gains[k] * std::sin(2 * std::numbers::pi * (k + 1) * pitch * i / rate);
+        peak = std::max(peak, std::abs(wave[i]));
+    }
+    std::vector<std::int16_t> out(wave.size());
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        out[i] = static_cast<std::int16_t>(amplitude * wave[i] / peak);
+    return out;
+}
+
+std::vector<std::int16_t> noise(double seconds, int amplitude)
+{
+    std::vector<std::int16_t> out(static_cast<std::size_t>(seconds * rate));
+    std::uint32_t state = 7;
+    for (std::int16_t& s : out) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<std::int16_t>(static_cast<int>((state >> 16) % (2 * amplitude + 1)) -
+                                      amplitude);
+    }
+    return out;
+}
+
+std::vector<std::int16_t> operator+(std::vector<std::int16_t> a, const std::vector<std::int16_t>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+double share(const std::vector<std::int16_t>& audio)
+{
+    return sphinx::tonalShare(audio.data(), audio.size());
+}
+
+TEST(TonalityTest, BeepsWhistlesAndSweepsAreTonal)
+{
+    EXPECT_GT(share(sweep(1, 440, 440, 10000, sine)), 0.9);
+    EXPECT_GT(share(sweep(1, 1000, 1000, 10000, sine)), 0.9);
+    EXPECT_GT(share(sweep(2, 200, 4000, 10000, sine)), 0.9);
+    EXPECT_GT(share(sweep(2, 3000, 300, 10000, sine)), 0.9);
+    // Harmonics of a triangle and a square wave fall off fast: the fundamental rules.
+    EXPECT_GT(share(sweep(2, 500, 1500, 10000, triangle)), 0.9);
+    EXPECT_GT(share(sweep(1, 300, 300, 10000, square)), 0.7);
+}
+
+TEST(TonalityTest, VoicesAndNoiseAreNot)
+{
+    EXPECT_LT(share(vowel(0.5, 120, 10000)), 0.1);
+    EXPECT_LT(share(vowel(0.5, 220, 10000)), 0.1);
+    EXPECT_LT(share(noise(1, 8000)), 0.1);
+    // A beep drowned in loud noise is no longer one narrow band.
+    std::vector<std::int16_t> masked = sweep(1, 1000, 1000, 2000, sine);
+    const std::vector<std::int16_t> loud = noise(1, 16000);
+    for (std::size_t i = 0; i < masked.size(); ++i)
+        masked[i] = static_cast<std::int16_t>(masked[i] / 2 + loud[i] / 2);
+    EXPECT_LT(share(masked), 0.1);
+}
+
+TEST(TonalityTest, SilenceAroundATuneDoesNotDiluteIt)
+{
+    // Digital silence and faint hiss before and after count as neither.
+    const std::vector<std::int16_t> beep = sweep(0.3, 880, 880, 10000, sine);
+    EXPECT_GT(share(std::vector<std::int16_t>(16000, 0) + beep + noise(1, 100)), 0.9);
+    // Beeps between stretches of a voice: the share is what each takes.
+    const double mixed = share(vowel(0.5, 150, 10000) + beep + vowel(0.5, 150, 10000) + beep);
+    EXPECT_GT(mixed, 0.2);
+    EXPECT_LT(mixed, 0.6);
+}
+
+TEST(TonalityTest, NothingToMeasureIsNotTonal)
+{
+    EXPECT_EQ(sphinx::tonalShare(nullptr, 0), 0);
+    const std::vector<std::int16_t> shortBeep = sweep(0.02, 1000, 1000, 10000, sine);
+    EXPECT_EQ(share(shortBeep), 0); // shorter than one frame
+    EXPECT_EQ(share(std::vector<std::int16_t>(16000, 0)), 0);
+    EXPECT_EQ(share(noise(1, 100)), 0); // hiss only
+    // The peak band is measured; a lower demand makes more frames count as tonal.
+    const std::vector<std::int16_t> v = vowel(0.5, 120, 10000);
+    EXPECT_GE(sphinx::tonalShare(v.data(), v.size(), 0.05), 0.9);
+}
+
+} // namespace
