@@ -6,6 +6,7 @@
 #include "app/frmLaunch.h"
 #include "app/speech/ConsoleRecognizer.h"
 #include "app/speech/ConsoleSynthesizer.h"
+#include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
 #include "commands/CommandStore.h"
 #include "commands/RegistryPaths.h"
@@ -28,16 +29,11 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    SqliteRegistry registry(dir.filePath(QStringLiteral("registry.db")));
-    ConsoleDialogs dialogs;
-    modReg reg(registry, dialogs);
-    for (const QString& k :
-         {regpath::kList, regpath::kListList, regpath::kListCheck, regpath::kOptions}) {
-        HKey key = kNullKey;
-        registry.createKey(HKEY_LOCAL_MACHINE, k.toStdString(), &key);
-        registry.closeKey(key);
-    }
+    BenchStore store;
+    SqliteRegistry& registry = store.registry;
+    ConsoleDialogs& dialogs = store.dialogs;
+    modReg& reg = store.reg;
+    QTemporaryDir& dir = store.dir;
     for (int i = 1; i <= CommandTable::kRows; ++i) {
         const QString phrase = QStringLiteral("Command number %1").arg(i);
         reg.WriteRegValue(HKEY_LOCAL_MACHINE, regpath::kListList, phrase,

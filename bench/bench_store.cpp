@@ -1,6 +1,7 @@
 // Speed of the settings store as the program uses it: single writes and reads through
 // the registry layer, loading the options at start-up, and enumerating a command list
 // of 1000 entries. Prints a table and writes the figures as JSON.
+#include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
@@ -14,27 +15,12 @@
 
 using namespace platform;
 
-namespace {
-
-void createKey(Registry& r, const QString& path)
-{
-    HKey key = kNullKey;
-    r.createKey(HKEY_LOCAL_MACHINE, path.toStdString(), &key);
-    r.closeKey(key);
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    SqliteRegistry registry(dir.filePath(QStringLiteral("registry.db")));
-    ConsoleDialogs dialogs;
-    modReg reg(registry, dialogs);
-    for (const QString& k :
-         {regpath::kList, regpath::kListList, regpath::kListCheck, regpath::kOptions})
-        createKey(registry, k);
+    BenchStore store;
+    SqliteRegistry& registry = store.registry;
+    modReg& reg = store.reg;
 
     std::vector<Figure> figures;
     figures.push_back(measure("write one option", 500, 0, [&, i = 0]() mutable {
