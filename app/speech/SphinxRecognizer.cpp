@@ -10,8 +10,8 @@
 
 namespace {
 
-// A tenth of a second at 16 kHz: small enough for a quick answer.
-constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 10;
+// 20 ms at 16 kHz: an answer waits at most this long for the audio that ends a phrase.
+constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 50;
 
 int levelPercent(const std::vector<std::int16_t>& samples)
 {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the speech benchmark's corpus in the folder given: the grammar's phrases spoken by
 # several espeak-ng voices at two speeds, clean and mixed with noise at 20 and 10 dB SNR,
-# and out-of-grammar material (sentences, single words, noise, tones). Everything is
+# and out-of-grammar material (sentences and single words, clean and at 10 dB SNR; noise;
+# tones). Everything is
 # 16 kHz mono 16-bit WAV with 0.5 s of silence before and after.
 #
 # Writes FOLDER/list.tsv: WAV path (relative to FOLDER), TAB, the expected phrase (empty
@@ -158,13 +159,15 @@ words=(
 
 slug() { tr '[:upper:]' '[:lower:]' <<<"$1" | sed -E "s/[^a-z0-9]+/-/g; s/^-+|-+$//g"; }
 
-rm -rf "$out/clean" "$out/snr20" "$out/snr10" "$out/oog" "$out/noise" "$out/tone" "$out/.tmp"
+rm -rf "$out/clean" "$out/snr20" "$out/snr10" "$out/oog" "$out/oog10" "$out/noise" "$out/tone" \
+  "$out/.tmp"
 rm -f "$out/list.tsv" "$out/.complete"
-mkdir -p "$out/clean" "$out/snr20" "$out/snr10" "$out/oog" "$out/noise" "$out/tone" "$out/.tmp"
+mkdir -p "$out/clean" "$out/snr20" "$out/snr10" "$out/oog" "$out/oog10" "$out/noise" "$out/tone" \
+  "$out/.tmp"
 
 # Job lines, one file (and its noisy copies) each:
 #   phrase SLUG VOICE SPEED NOISE20 NOISE10 TEXT
-#   oog    SLUG VOICE SPEED TEXT
+#   oog    SLUG VOICE SPEED NOISE10 TEXT
 #   noise  NAME COLOUR AMPLITUDE SECONDS
 #   tone   NAME SOX-SYNTH-ARGUMENTS...
 joblist="$out/.tmp/jobs"
@@ -187,16 +190,18 @@ done
 for j in "${!sentences[@]}"; do
   v=$((j % ${#voices[@]}))
   name="sentence-$(printf '%03d' "$j").${voices[$v]}"
-  printf 'oog\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$(((j / 6) % 2))]}" \
-    "${sentences[$j]}" >>"$joblist"
+  printf 'oog\t%s\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$(((j / 6) % 2))]}" \
+    "${colours[$((j % 2))]}" "${sentences[$j]}" >>"$joblist"
   printf 'oog/%s.wav\t\toog-sentence\n' "$name" >>"$list"
+  printf 'oog10/%s.wav\t\toog-snr10\n' "$name" >>"$list"
 done
 for j in "${!words[@]}"; do
   v=$(((j + 3) % ${#voices[@]}))
   name="word-${words[$j]}.${voices[$v]}"
-  printf 'oog\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$((j % 2))]}" \
-    "${words[$j]}" >>"$joblist"
+  printf 'oog\t%s\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$((j % 2))]}" \
+    "${colours[$((j % 2))]}" "${words[$j]}" >>"$joblist"
   printf 'oog/%s.wav\t\toog-word\n' "$name" >>"$list"
+  printf 'oog10/%s.wav\t\toog-snr10\n' "$name" >>"$list"
 done
 for colour in white pink brown; do
   for amp in 0.02 0.1 0.4; do
@@ -227,26 +232,24 @@ render() {
   local tmp="$out/.tmp/$a.$kind"
   case $kind in
   phrase | oog)
-    local text=$f dir=clean
-    [ "$kind" = oog ] && text=$d dir=oog
+    # Phrases get noisy copies at 20 and 10 dB (into snr20/, snr10/), material to reject
+    # one at 10 dB (into oog10/).
+    local text=$f dir=clean mixes=("20 $d snr20" "10 $e snr10")
+    [ "$kind" = oog ] && text=$e dir=oog mixes=("10 $d oog10")
     espeak-ng -v "$b" -s "$c" -w "$tmp.raw.wav" "$text"
     sox "$tmp.raw.wav" -r 16000 -c 1 -b 16 "$tmp.speech.wav" norm -3 silence 1 0.01 0.1% reverse \
       silence 1 0.01 0.1% reverse
     sox "$tmp.speech.wav" "$out/$dir/$a.wav" pad 0.5 0.5
-    if [ "$kind" = phrase ]; then
-      local speech_rms noise_rms snr colour gain
-      speech_rms=$(sox "$tmp.speech.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
-      for snr in 20 10; do
-        colour=$d
-        [ $snr = 10 ] && colour=$e
-        sox "$out/$dir/$a.wav" "$tmp.noise.wav" synth "$colour"
-        noise_rms=$(sox "$tmp.noise.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
-        gain=$(awk -v s="$speech_rms" -v n="$noise_rms" -v r="$snr" \
-          'BEGIN { printf "%.6f", s / (n * exp(log(10) * r / 20)) }')
-        sox -m -v 1 "$out/$dir/$a.wav" -v "$gain" "$tmp.noise.wav" "$out/snr$snr/$a.wav" \
-          2>/dev/null
-      done
-    fi
+    local speech_rms noise_rms mix snr colour into gain
+    speech_rms=$(sox "$tmp.speech.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
+    for mix in "${mixes[@]}"; do
+      read -r snr colour into <<<"$mix"
+      sox "$out/$dir/$a.wav" "$tmp.noise.wav" synth "$colour"
+      noise_rms=$(sox "$tmp.noise.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
+      gain=$(awk -v s="$speech_rms" -v n="$noise_rms" -v r="$snr" \
+        'BEGIN { printf "%.6f", s / (n * exp(log(10) * r / 20)) }')
+      sox -m -v 1 "$out/$dir/$a.wav" -v "$gain" "$tmp.noise.wav" "$out/$into/$a.wav" 2>/dev/null
+    done
     rm -f "$tmp".*
     ;;
   noise)

@@ -58,6 +58,17 @@ Evidence compare(const std::vector<Segment>& grammarPath, const std::vector<Segm
     return e;
 }
 
+Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhrase, double snrDb)
+{
+    const double snr = std::clamp(snrDb, settings.noisiestSnrDb, settings.quietSnrDb);
+    const double relief = settings.noiseReliefPerDb * (settings.quietSnrDb - snr);
+    // A short phrase is one word: its worst word is the phrase itself.
+    const double phrase = shortPhrase ? settings.shortPhraseThreshold : settings.acceptThreshold;
+    const double word = shortPhrase ? settings.shortPhraseThreshold : settings.wordThreshold;
+    return Thresholds{phrase - relief, word - relief, settings.shortestPhone,
+                      settings.longestPhone};
+}
+
 bool accepts(const Evidence& evidence, const Thresholds& thresholds)
 {
     return evidence.words > 0 && evidence.phraseScore >= thresholds.phrase &&

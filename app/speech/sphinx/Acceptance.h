@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/speech/sphinx/PhraseDecoder.h"
+
 #include <QString>
 #include <vector>
 
@@ -52,6 +54,10 @@ struct Thresholds
     double shortestPhone = 0;
     double longestPhone = 0;
 };
+
+// The thresholds for a phrase heard with its speech `snrDb` above the background: those
+// of the settings in quiet, lowered as the noise grows (see PhraseDecoder::Settings).
+Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhrase, double snrDb);
 
 // Accepted when the phrase and its worst word both reach their thresholds and the
 // words' average phones are neither shorter nor longer than the limits; nothing is

@@ -23,6 +23,8 @@ struct DecodedUtterance
     double longestPhone = 0;
     // The share of the utterance's sounding frames that hold one narrow tone.
     double tonalShare = 0;
+    // How far the speech stood above the background, in dB.
+    double snrDb = 0;
     std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };
 
@@ -36,7 +38,7 @@ public:
         QString modelDir;          // the acoustic model folder
         QString dictionary;        // the pronunciation dictionary
         QString phoneModel;        // the phone language model of the rejection pass
-        double vadThreshold = 2.0; // speech/silence decision; higher ignores more noise
+        double vadThreshold = 1.5; // speech/silence decision; higher ignores more noise
         // Frames (10 ms) of silence that end an utterance: fewer answer sooner but split
         // phrases at the pauses between their words.
         int endSilenceFrames = 19;
@@ -44,16 +46,28 @@ public:
         // well as a free loop of phones does: the acoustic score by which it falls short,
         // per frame of the phrase's words (0 or a little below for a good match), must
         // reach the threshold, and so must that of the worst-matching word. Short phrases
-        // (one word of at most two syllables: "Yes", "Go") have their own threshold.
-        double acceptThreshold = -44;
+        // (one word of at most two syllables: "Yes", "Go") have their own threshold, which
+        // their one word must reach: many ordinary words come close to one of them.
+        double acceptThreshold = -43;
         double wordThreshold = -60;
-        double shortPhraseThreshold = -50;
+        double shortPhraseThreshold = -43;
         // Limits of the average phone of each word of a phrase, in frames.
         double shortestPhone = 4;
         double longestPhone = 30;
         // Utterances more tonal than this (share of sounding frames that hold one narrow
         // tone) are beeps or whistles, never a phrase.
         double maxTonalShare = 0.5;
+        // Noise. Utterances whose speech stands less than this far (dB) above the
+        // background have the background taken out before they are decoded, by at most
+        // `noiseAttenuationDb`; in cleaner ones that would only blur the speech.
+        double denoiseBelowDb = 18;
+        int noiseAttenuationDb = 15;
+        // Noise under the words costs even the right phrase some of its match: below
+        // `quietSnrDb` every threshold is lowered by `noiseReliefPerDb` for each dB less,
+        // down to `noisiestSnrDb`.
+        double quietSnrDb = 25;
+        double noisiestSnrDb = 10;
+        double noiseReliefPerDb = 0.5;
     };
     static Settings defaultSettings();
 

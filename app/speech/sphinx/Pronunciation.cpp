@@ -131,6 +131,19 @@ std::optional<QString> guessPronunciation(const QString& word)
     return cmuPhonesFromEspeak(phonemes);
 }
 
+QStringList accentVariants(const QString& cmuPhones)
+{
+    QStringList phones = cmuPhones.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    bool changed = false;
+    for (QString& phone : phones) {
+        if (phone == QLatin1String("AE")) {
+            phone = QStringLiteral("AA");
+            changed = true;
+        }
+    }
+    return changed ? QStringList{phones.join(QLatin1Char(' '))} : QStringList{};
+}
+
 int syllableCount(const QString& cmuPhones)
 {
     int count = 0;

@@ -21,6 +21,12 @@ QString espeakPhonemes(const QString& text);
 // Both of the above: the CMU phones espeak-ng gives for a word.
 std::optional<QString> guessPronunciation(const QString& word);
 
+// Further ways of saying a guessed pronunciation (CMU phones) that speakers of other
+// accents use: espeak-ng's "a", the vowel of "trap", comes out as AE, but many speakers
+// outside North America say it open, nearer AA ("Kelvaro" as "kel-VAH-ro"). Empty when
+// there is no other way.
+QStringList accentVariants(const QString& cmuPhones);
+
 // The number of vowel phones in a CMU pronunciation: its syllables.
 int syllableCount(const QString& cmuPhones);
 

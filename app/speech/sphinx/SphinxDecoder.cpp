@@ -1,6 +1,8 @@
 #include "app/speech/sphinx/SphinxDecoder.h"
 
+#include "app/speech/sphinx/NoiseSuppressor.h"
 #include "app/speech/sphinx/Pronunciation.h"
+#include "app/speech/sphinx/SignalToNoise.h"
 #include "app/speech/sphinx/Tonality.h"
 
 #include <QRegularExpression>
@@ -23,6 +25,20 @@ constexpr std::size_t leadInSamples = 4800;
 // spectrum to speak of: silence models fit them badly and they throw the cepstral mean far
 // off, so that clean speech after them is misheard. Real room noise is louder than this.
 constexpr int hissAmplitude = 100;
+// The background the noise suppressor learns from before an utterance: the first 0.2 s
+// kept before the speech, gone over three times so that its estimate has settled.
+constexpr std::size_t backgroundSamples = 3200;
+constexpr int backgroundPasses = 3;
+
+// Adds the hiss to `samples`, going on from the generator's state.
+void addHiss(std::int16_t* samples, std::size_t count, std::uint32_t& state)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const int hiss = static_cast<int>((state >> 16) % (2 * hissAmplitude + 1)) - hissAmplitude;
+        samples[i] = static_cast<std::int16_t>(std::clamp(samples[i] + hiss, -32768, 32767));
+    }
+}
 const char* const searchName = "cmd";
 
 ps_decoder_t* makeDecoder(std::vector<QByteArray> args)
@@ -115,9 +131,19 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
     if (translated.jsgf.isEmpty())
         return false;
     for (const auto& [word, phones] : translated.newWords) {
-        if (!dictionaryPronunciation(word)) {
+        if (dictionaryPronunciation(word))
+            continue;
+        // Other ways of saying a made-up word go in as the dictionary's alternatives do.
+        QStringList names{word};
+        QStringList pronunciations{phones};
+        for (const QString& variant : accentVariants(phones)) {
+            names << QStringLiteral("%1(%2)").arg(word).arg(pronunciations.size() + 1);
+            pronunciations << variant;
+        }
+        for (qsizetype i = 0; i < names.size(); ++i) {
             for (ps_decoder_s* d : {stream_, grammar_})
-                ps_add_word(d, word.toUtf8().constData(), phones.toUtf8().constData(), FALSE);
+                ps_add_word(d, names[i].toUtf8().constData(),
+                            pronunciations[i].toUtf8().constData(), FALSE);
         }
     }
     for (ps_decoder_s* d : {stream_, grammar_}) {
@@ -146,15 +172,10 @@ void SphinxDecoder::feed(const std::int16_t* samples, std::size_t count,
             uttStarted_ = true;
             audio_.clear();
         }
-        for (std::size_t i = 0; i < n; ++i) {
-            hiss_ = hiss_ * 1664525u + 1013904223u; // the same hiss on every run
-            const int hiss =
-                static_cast<int>((hiss_ >> 16) % (2 * hissAmplitude + 1)) - hissAmplitude;
-            block[i] =
-                static_cast<std::int16_t>(std::clamp(samples[pos + i] + hiss, -32768, 32767));
-        }
-        ps_process_raw(stream_, block, n, FALSE, FALSE);
+        std::copy(samples + pos, samples + pos + n, block);
         audio_.insert(audio_.end(), block, block + n);
+        addHiss(block, n, hiss_);
+        ps_process_raw(stream_, block, n, FALSE, FALSE);
         fed_ += static_cast<std::int64_t>(n);
 
         const bool speech = ps_get_in_speech(stream_) != 0;
@@ -194,14 +215,29 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     DecodedUtterance result;
     result.endSample = fed_;
     result.score = result.wordScore = -std::numeric_limits<double>::infinity();
+    result.snrDb = signalToNoiseDb(audio_.data(), audio_.size());
+    std::vector<std::int16_t> audio = std::move(audio_);
+    audio_.clear();
+    if (result.snrDb < settings_.denoiseBelowDb) {
+        NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
+        for (int i = 0; i < backgroundPasses; ++i)
+            suppressor.learn(audio.data(), std::min(audio.size(), backgroundSamples));
+        audio = suppressor.clean(audio.data(), audio.size());
+    }
+    // Every utterance gets the same hiss, so that what is made of it does not depend on
+    // what was heard before.
+    std::uint32_t hiss = 1;
+    addHiss(audio.data(), audio.size(), hiss);
+
     // The two passes are independent: on a second core the phone loop, and the look for
     // a single tone, cost no time.
     double tonal = 0;
-    std::future<std::optional<Pass>> phoneLoopPass = std::async(std::launch::async, [this, &tonal] {
-        tonal = tonalShare(audio_.data(), audio_.size());
-        return decodeWhole(phoneLoop_);
-    });
-    std::optional<Pass> words = decodeWhole(grammar_);
+    std::future<std::optional<Pass>> phoneLoopPass =
+        std::async(std::launch::async, [this, &tonal, &audio] {
+            tonal = tonalShare(audio.data(), audio.size());
+            return decodeWhole(phoneLoop_, audio);
+        });
+    std::optional<Pass> words = decodeWhole(grammar_, audio);
     const std::optional<Pass> phones = phoneLoopPass.get();
     result.tonalShare = tonal;
     if (words) {
@@ -229,31 +265,25 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
             result.wordScore = evidence.worstWordScore;
             result.shortestPhone = evidence.shortestPhone;
             result.longestPhone = evidence.longestPhone;
-            // A short phrase is one word: its worst word is the phrase itself.
-            const Thresholds thresholds =
-                entry->isShort
-                    ? Thresholds{settings_.shortPhraseThreshold, settings_.shortPhraseThreshold,
-                                 settings_.shortestPhone, settings_.longestPhone}
-                    : Thresholds{settings_.acceptThreshold, settings_.wordThreshold,
-                                 settings_.shortestPhone, settings_.longestPhone};
             // A beep or whistle can fit a drawn-out vowel better than any phones do.
-            if (accepts(evidence, thresholds) && result.tonalShare <= settings_.maxTonalShare)
+            if (accepts(evidence, thresholdsFor(settings_, entry->isShort, result.snrDb)) &&
+                result.tonalShare <= settings_.maxTonalShare)
                 result.phrase = entry->phrase;
         }
     }
-    audio_.clear();
     heard(result);
 }
 
-std::optional<SphinxDecoder::Pass> SphinxDecoder::decodeWhole(ps_decoder_s* decoder)
+std::optional<SphinxDecoder::Pass>
+SphinxDecoder::decodeWhole(ps_decoder_s* decoder, const std::vector<std::int16_t>& audio)
 {
     // A fresh noise estimate, started from the background at the utterance's beginning;
     // the cepstral mean comes from the whole utterance, as it is decoded in one go.
-    if (audio_.empty() || ps_start_stream(decoder) != 0)
+    if (audio.empty() || ps_start_stream(decoder) != 0)
         return std::nullopt;
     if (ps_start_utt(decoder) != 0)
         return std::nullopt;
-    ps_process_raw(decoder, audio_.data(), audio_.size(), FALSE, TRUE);
+    ps_process_raw(decoder, audio.data(), audio.size(), FALSE, TRUE);
     ps_end_utt(decoder);
     return bestPath(decoder);
 }

@@ -15,7 +15,10 @@ namespace sphinx {
 // explain the audio nearly as well as the best phone sequence does; chatter and noise,
 // forced onto some phrase of the grammar, fit it much worse than the phones they really are.
 // Beeps and whistles, which can fit a drawn-out vowel as well as any phones do, are told
-// apart by their power lying in one narrow band (Tonality.h).
+// apart by their power lying in one narrow band (Tonality.h). In loud background noise
+// (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h),
+// and what is left of it still costs the right phrase some of its match, so the
+// thresholds are lowered a little.
 class SphinxDecoder final : public PhraseDecoder
 {
 public:
@@ -44,8 +47,9 @@ private:
                   ps_decoder_s* phoneLoop);
     void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
     static std::optional<Pass> bestPath(ps_decoder_s* decoder);
-    // Decodes the utterance kept in audio_ in one go.
-    std::optional<Pass> decodeWhole(ps_decoder_s* decoder);
+    // Decodes an utterance in one go.
+    static std::optional<Pass> decodeWhole(ps_decoder_s* decoder,
+                                           const std::vector<std::int16_t>& audio);
 
     Settings settings_;
     ps_decoder_s* stream_;    // follows the live audio: where utterances begin and end
@@ -55,9 +59,9 @@ private:
     bool hasGrammar_ = false;
     bool uttStarted_ = false;
     bool inSpeech_ = false;
-    std::vector<std::int16_t> audio_; // the utterance so far, silence before it trimmed
+    std::vector<std::int16_t> audio_; // the utterance so far as captured, a little before it
     std::int64_t fed_ = 0;
-    std::uint32_t hiss_ = 1; // state of the faint noise laid under the audio
+    std::uint32_t hiss_ = 1; // state of the faint noise laid under the live audio
 };
 
 } // namespace sphinx

@@ -105,4 +105,35 @@ TEST(AcceptanceTest, EveryThresholdCanRejectAndEqualityAccepts)
     EXPECT_TRUE(sphinx::accepts(e, limits));
 }
 
+TEST(AcceptanceTest, NoiseLowersTheThresholdsWithinLimits)
+{
+    PhraseDecoder::Settings settings;
+    settings.acceptThreshold = -40;
+    settings.wordThreshold = -60;
+    settings.shortPhraseThreshold = -30;
+    settings.quietSnrDb = 25;
+    settings.noisiestSnrDb = 10;
+    settings.noiseReliefPerDb = 2;
+
+    // Quiet, or quieter than quiet: the thresholds as set; a short phrase's one word
+    // has the phrase's threshold.
+    for (double snr : {25.0, 70.0}) {
+        const Thresholds longOne = sphinx::thresholdsFor(settings, false, snr);
+        EXPECT_DOUBLE_EQ(longOne.phrase, -40);
+        EXPECT_DOUBLE_EQ(longOne.worstWord, -60);
+        const Thresholds shortOne = sphinx::thresholdsFor(settings, true, snr);
+        EXPECT_DOUBLE_EQ(shortOne.phrase, -30);
+        EXPECT_DOUBLE_EQ(shortOne.worstWord, -30);
+    }
+    // 5 dB of noise more: 10 lower. At the noisiest and beyond: 30 lower, no more.
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 20).phrase, -50);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 20).worstWord, -70);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, true, 10).phrase, -60);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, -5).phrase, -70);
+    // Durations do not depend on noise.
+    const Thresholds noisy = sphinx::thresholdsFor(settings, false, 0);
+    EXPECT_DOUBLE_EQ(noisy.shortestPhone, settings.shortestPhone);
+    EXPECT_DOUBLE_EQ(noisy.longestPhone, settings.longestPhone);
+}
+
 } // namespace

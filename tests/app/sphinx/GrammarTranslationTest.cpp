@@ -50,6 +50,14 @@ TEST(Pronunciation, MapsEspeakPhonemesOntoCmuPhones)
     EXPECT_FALSE(cmuPhonesFromEspeak("'"));
 }
 
+TEST(Pronunciation, OpenVowelsGetAnotherAccent)
+{
+    EXPECT_EQ(accentVariants("K EH L V AE R OW"), QStringList({"K EH L V AA R OW"}));
+    EXPECT_EQ(accentVariants("T AE M S AH L AE"), QStringList({"T AA M S AH L AA"}));
+    EXPECT_TRUE(accentVariants("S AA R K W AH N").isEmpty());
+    EXPECT_TRUE(accentVariants("").isEmpty());
+}
+
 TEST(Pronunciation, EspeakGivesPhonesForMadeUpWords)
 {
     const std::optional<QString> sarquen = guessPronunciation("sarquen");

@@ -1,9 +1,12 @@
 #include "app/Grammar.h"
 #include "app/speech/sphinx/PhraseDecoder.h"
 #include "platform/audio/SoundFile.h"
+#include "tests/support/SynthAudio.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,10 +28,11 @@ protected:
         decoder_ = PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
         ASSERT_TRUE(decoder_) << qPrintable(error);
         QStringList skipped;
-        ASSERT_TRUE(decoder_->loadGrammar(
-            buildGrammarText({"Notepad", "Start Zorvatron", "What's New?", "<a|b>;", "!!!"},
-                             "Computer"),
-            &skipped));
+        ASSERT_TRUE(
+            decoder_->loadGrammar(buildGrammarText({"Notepad", "Start Zorvatron", "What's New?",
+                                                    "<a|b>;", "!!!", "Kelvaro Report"},
+                                                   "Computer"),
+                                  &skipped));
         EXPECT_EQ(skipped, QStringList({"!!!"}));
     }
 
@@ -46,10 +50,12 @@ protected:
         return pcm ? pcm->samples : std::vector<std::int16_t>{};
     }
 
-    std::vector<std::int16_t> speech(const QString& text)
+    std::vector<std::int16_t> speech(const QString& text, const QString& voice = "en-us",
+                                     int wordsPerMinute = 150)
     {
         const QString raw = dir_.file(QStringLiteral("raw.wav"));
-        EXPECT_TRUE(run("espeak-ng", {"-v", "en-us", "-s", "150", "-w", raw, text}));
+        EXPECT_TRUE(run("espeak-ng",
+                        {"-v", voice, "-s", QString::number(wordsPerMinute), "-w", raw, text}));
         return convert({raw}, {});
     }
 
@@ -80,6 +86,33 @@ protected:
         return phrase;
     }
 
+    // The audio with white noise mixed in, `snrDb` below the speech's power (that of the
+    // frames louder than a hundredth of the loudest).
+    static std::vector<std::int16_t> withNoise(std::vector<std::int16_t> audio, double snrDb)
+    {
+        constexpr std::size_t frame = 160;
+        std::vector<double> frames;
+        for (std::size_t at = 0; at + frame <= audio.size(); at += frame)
+            frames.push_back(synth::power(audio.data() + at, frame));
+        const double loudest = *std::max_element(frames.begin(), frames.end());
+        double sum = 0;
+        int speaking = 0;
+        for (double p : frames) {
+            if (p > loudest / 100) {
+                sum += p;
+                ++speaking;
+            }
+        }
+        // Evenly spread noise of amplitude a has the power a * a / 3.
+        const double noisePower = sum / speaking / std::pow(10, snrDb / 10);
+        const std::vector<std::int16_t> hiss =
+            synth::noise(static_cast<double>(audio.size()) / synth::rate,
+                         static_cast<int>(std::sqrt(3 * noisePower)), 99);
+        for (std::size_t i = 0; i < audio.size(); ++i)
+            audio[i] = static_cast<std::int16_t>(std::clamp(audio[i] + hiss[i], -32768, 32767));
+        return audio;
+    }
+
     TempDir dir_;
     int files_ = 0;
     std::int64_t offset_ = 0;
@@ -91,6 +124,13 @@ TEST_F(SphinxDecoderTest, HearsGrammarPhrasesAsTheRulesWriteThem)
     EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
     EXPECT_EQ(phraseOf(speech("What Time Is It")), "What Time Is It");
     EXPECT_EQ(phraseOf(speech("Start Zorvatron")), "Start Zorvatron");
+}
+
+TEST_F(SphinxDecoderTest, HearsMadeUpWordsInOtherAccents)
+{
+    EXPECT_EQ(phraseOf(speech("Kelvaro Report", "en-us")), "Kelvaro Report");
+    EXPECT_EQ(phraseOf(speech("Kelvaro Report", "en", 140)), "Kelvaro Report");
+    EXPECT_EQ(phraseOf(speech("Kelvaro Report", "en+f2", 175)), "Kelvaro Report");
 }
 
 TEST_F(SphinxDecoderTest, RejectsChatterAndNoise)
@@ -139,6 +179,32 @@ TEST_F(SphinxDecoderTest, ResetForgetsTheUtteranceInProgress)
     ASSERT_TRUE(decoder_->loadGrammar(buildGrammarText({}, "Hello Zorvatron"), nullptr));
     EXPECT_EQ(phraseOf(speech("Start Zorvatron")), "");
     EXPECT_EQ(phraseOf(speech("Hello Zorvatron")), "Hello Zorvatron");
+}
+
+TEST_F(SphinxDecoderTest, HearsPhrasesInLoudNoise)
+{
+    const std::vector<std::int16_t> noisy = withNoise(speech("Start Zorvatron"), 10);
+    const std::vector<DecodedUtterance> heard = decode(noisy);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard.front().phrase.value_or(""), "Start Zorvatron");
+    EXPECT_LT(heard.front().snrDb, 18);
+    EXPECT_GT(heard.front().snrDb, 6);
+    // Chatter in the same noise is still not a phrase.
+    offset_ += static_cast<std::int64_t>(noisy.size());
+    EXPECT_EQ(phraseOf(withNoise(speech("the weather is really nice today"), 10)), "");
+}
+
+TEST_F(SphinxDecoderTest, ChatterBeforeDoesNotChangeTheDecision)
+{
+    const std::vector<std::int16_t> phrase = withNoise(speech("What Time Is It"), 15);
+    const std::vector<std::int16_t> pause(16000, 0);
+    const std::vector<DecodedUtterance> alone = decode(pause + phrase);
+    const std::vector<DecodedUtterance> afterChatter =
+        decode(speech("the weather is really nice today") + pause + phrase);
+    ASSERT_FALSE(alone.empty());
+    ASSERT_FALSE(afterChatter.empty());
+    EXPECT_EQ(alone.back().phrase.value_or(""), "What Time Is It");
+    EXPECT_EQ(afterChatter.back().phrase, alone.back().phrase);
 }
 
 } // namespace

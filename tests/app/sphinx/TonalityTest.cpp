@@ -1,83 +1,11 @@
 #include "app/speech/sphinx/Tonality.h"
+#include "tests/support/SynthAudio.h"
 
-#include <cmath>
-#include <cstdint>
 #include <gtest/gtest.h>
-#include <numbers>
-#include <vector>
 
 namespace {
 
-constexpr double rate = 16000;
-
-// Seconds of a waveform whose phase runs from one frequency to another, as a sweep.
-template <typename Wave>
-std::vector<std::int16_t> sweep(double seconds, double from, double to, double amplitude, Wave wave)
-{
-    std::vector<std::int16_t> out(static_cast<std::size_t>(seconds * rate));
-    double phase = 0;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const double f = from + (to - from) * static_cast<double>(i) / out.size();
-        phase += f / rate;
-        out[i] = static_cast<std::int16_t>(amplitude * wave(phase - std::floor(phase)));
-    }
-    return out;
-}
-
-double sine(double cycle)
-{
-    return std::sin(2 * std::numbers::pi * cycle);
-}
-double square(double cycle)
-{
-    return cycle < 0.5 ? 1 : -1;
-}
-double triangle(double cycle)
-{
-    return cycle < 0.5 ? 4 * cycle - 1 : 3 - 4 * cycle;
-}
-
-// A vowel as a voice makes it: harmonics of a low pitch, shaped by three formants.
-std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude)
-{
-    const double formants[] = {700, 1200, 2600};
-    std::vector<double> gains;
-    for (int k = 1; k * pitch < 4000; ++k) {
-        double gain = 0;
-        for (double f : formants)
-            gain += 1 / (1 + std::pow((k * pitch - f) / 120, 2));
-        gains.push_back(gain / k); // the voice's own fall with frequency
-    }
-    std::vector<double> wave(static_cast<std::size_t>(seconds * rate));
-    double peak = 0;
-    for (std::size_t i = 0; i < wave.size(); ++i) {
-        for (std::size_t k = 0; k < gains.size(); ++k)
-            wave[i] += gains[k] * std::sin(2 * std::numbers::pi * (k + 1) * pitch * i / rate);
-        peak = std::max(peak, std::abs(wave[i]));
-    }
-    std::vector<std::int16_t> out(wave.size());
-    for (std::size_t i = 0; i < wave.size(); ++i)
-        out[i] = static_cast<std::int16_t>(amplitude * wave[i] / peak);
-    return out;
-}
-
-std::vector<std::int16_t> noise(double seconds, int amplitude)
-{
-    std::vector<std::int16_t> out(static_cast<std::size_t>(seconds * rate));
-    std::uint32_t state = 7;
-    for (std::int16_t& s : out) {
-        state = state * 1664525u + 1013904223u;
-        s = static_cast<std::int16_t>(static_cast<int>((state >> 16) % (2 * amplitude + 1)) -
-                                      amplitude);
-    }
-    return out;
-}
-
-std::vector<std::int16_t> operator+(std::vector<std::int16_t> a, const std::vector<std::int16_t>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using namespace synth;
 
 double share(const std::vector<std::int16_t>& audio)
 {
