@@ -12,6 +12,8 @@ namespace {
 
 // 20 ms at 16 kHz: an answer waits at most this long for the audio that ends a phrase.
 constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 50;
+// The level meter moves ten times a second, showing the loudest chunk of each tenth.
+constexpr int kChunksPerLevel = 5;
 
 int levelPercent(const std::vector<std::int16_t>& samples)
 {
@@ -54,6 +56,7 @@ void SphinxRecognizer::listen()
 {
     std::vector<std::int16_t> chunk(kChunk);
     bool hearing = false;
+    int loudest = 0, chunksMeasured = 0;
     while (!quit_) {
         {
             std::optional<QString> grammar;
@@ -72,9 +75,12 @@ void SphinxRecognizer::listen()
         }
         if (!input_->read(chunk.data(), chunk.size()))
             break;
-        const int level = levelPercent(chunk);
-        QMetaObject::invokeMethod(
-            this, [this, level] { emit inputLevel(level); }, Qt::QueuedConnection);
+        loudest = std::max(loudest, levelPercent(chunk));
+        if (++chunksMeasured == kChunksPerLevel) {
+            QMetaObject::invokeMethod(
+                this, [this, level = loudest] { emit inputLevel(level); }, Qt::QueuedConnection);
+            loudest = chunksMeasured = 0;
+        }
 
         const bool listening = active_ && !(muted_ && muted_());
         if (!listening) {

@@ -2,8 +2,8 @@
 # Builds the speech benchmark's corpus in the folder given: the grammar's phrases spoken by
 # several espeak-ng voices at two speeds, clean and mixed with noise at 20 and 10 dB SNR,
 # and out-of-grammar material (sentences and single words, clean and at 10 dB SNR; noise;
-# tones). Everything is
-# 16 kHz mono 16-bit WAV with 0.5 s of silence before and after.
+# tones). Everything is 16 kHz mono 16-bit WAV with 0.5 s of silence before and after.
+# sox's noise and dither are made repeatable (-R): the same corpus comes out every time.
 #
 # Writes FOLDER/list.tsv: WAV path (relative to FOLDER), TAB, the expected phrase (empty
 # when the file must be rejected), TAB, the condition. A folder that is already complete
@@ -237,27 +237,28 @@ render() {
     local text=$f dir=clean mixes=("20 $d snr20" "10 $e snr10")
     [ "$kind" = oog ] && text=$e dir=oog mixes=("10 $d oog10")
     espeak-ng -v "$b" -s "$c" -w "$tmp.raw.wav" "$text"
-    sox "$tmp.raw.wav" -r 16000 -c 1 -b 16 "$tmp.speech.wav" norm -3 silence 1 0.01 0.1% reverse \
+    sox -R "$tmp.raw.wav" -r 16000 -c 1 -b 16 "$tmp.speech.wav" norm -3 silence 1 0.01 0.1% reverse \
       silence 1 0.01 0.1% reverse
-    sox "$tmp.speech.wav" "$out/$dir/$a.wav" pad 0.5 0.5
+    sox -R "$tmp.speech.wav" "$out/$dir/$a.wav" pad 0.5 0.5
     local speech_rms noise_rms mix snr colour into gain
     speech_rms=$(sox "$tmp.speech.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
     for mix in "${mixes[@]}"; do
       read -r snr colour into <<<"$mix"
-      sox "$out/$dir/$a.wav" "$tmp.noise.wav" synth "$colour"
+      sox -R "$out/$dir/$a.wav" "$tmp.noise.wav" synth "$colour"
       noise_rms=$(sox "$tmp.noise.wav" -n stat 2>&1 | awk '/^RMS +amplitude/ {print $3}')
       gain=$(awk -v s="$speech_rms" -v n="$noise_rms" -v r="$snr" \
         'BEGIN { printf "%.6f", s / (n * exp(log(10) * r / 20)) }')
-      sox -m -v 1 "$out/$dir/$a.wav" -v "$gain" "$tmp.noise.wav" "$out/$into/$a.wav" 2>/dev/null
+      sox -R -m -v 1 "$out/$dir/$a.wav" -v "$gain" "$tmp.noise.wav" "$out/$into/$a.wav" \
+        2>/dev/null
     done
     rm -f "$tmp".*
     ;;
   noise)
-    sox -V1 -n -r 16000 -c 1 -b 16 "$out/noise/$a.wav" synth "$d" "$b" vol "$c" pad 0.5 0.5
+    sox -R -V1 -n -r 16000 -c 1 -b 16 "$out/noise/$a.wav" synth "$d" "$b" vol "$c" pad 0.5 0.5
     ;;
   tone)
     # shellcheck disable=SC2086 # the synth arguments are words on purpose
-    sox -V1 -n -r 16000 -c 1 -b 16 "$out/tone/$a.wav" synth $b vol 0.3 pad 0.5 0.5
+    sox -R -V1 -n -r 16000 -c 1 -b 16 "$out/tone/$a.wav" synth $b vol 0.3 pad 0.5 0.5
     ;;
   esac
 }

@@ -7,6 +7,11 @@
 bool EndlessSilence::read(std::int16_t* samples, std::size_t count)
 {
     std::fill(samples, samples + count, std::int16_t{0});
+    if (loudReads > 0) {
+        --loudReads;
+        for (std::size_t i = 0; i < count; ++i)
+            samples[i] = (i / 20) % 2 ? 16000 : -16000;
+    }
     ++reads;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;

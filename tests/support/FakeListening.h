@@ -9,13 +9,15 @@
 #include <vector>
 
 // Audio that never runs out: silence, handed out without waiting, but slowly enough
-// that the listening thread does not spin.
+// that the listening thread does not spin. The next `loudReads` reads are a loud square
+// wave instead.
 class EndlessSilence : public platform::AudioInput
 {
 public:
     bool open(QString*) override { return true; }
     bool read(std::int16_t* samples, std::size_t count) override;
     std::atomic<int> reads{0};
+    std::atomic<int> loudReads{0};
 };
 
 // A decoder that hears `phrase` in every tenth chunk it is fed, and records what the

@@ -48,9 +48,9 @@ public:
         // reach the threshold, and so must that of the worst-matching word. Short phrases
         // (one word of at most two syllables: "Yes", "Go") have their own threshold, which
         // their one word must reach: many ordinary words come close to one of them.
-        double acceptThreshold = -43;
+        double acceptThreshold = -44;
         double wordThreshold = -60;
-        double shortPhraseThreshold = -43;
+        double shortPhraseThreshold = -44;
         // Limits of the average phone of each word of a phrase, in frames.
         double shortestPhone = 4;
         double longestPhone = 30;

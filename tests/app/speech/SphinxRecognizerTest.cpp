@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,6 +42,25 @@ TEST(SphinxRecognizerTest, HearsOnlyWhileRecognitionIsOn)
     QTest::qWait(50);
     // Results already on their way when recognition stopped are dropped too.
     EXPECT_EQ(heard.count(), before);
+}
+
+TEST(SphinxRecognizerTest, TheLevelMeterKeepsAShortLoudSound)
+{
+    Listener l;
+    QSignalSpy levels(l.recognizer.get(), &Recognizer::inputLevel);
+    QTRY_VERIFY_WITH_TIMEOUT(levels.count() >= 2, 5000);
+    EXPECT_EQ(levels.last().first().toInt(), 0);
+    // One loud chunk among silent ones: the meter shows it, then falls back.
+    l.input->loudReads = 1;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::any_of(levels.begin(), levels.end(),
+                    [](const QList<QVariant>& args) { return args.first().toInt() > 80; }),
+        5000);
+    const int afterPeak = static_cast<int>(levels.count());
+    QTRY_VERIFY_WITH_TIMEOUT(levels.count() > afterPeak + 1, 5000);
+    EXPECT_EQ(levels.last().first().toInt(), 0);
+    // The meter moves once for several chunks read.
+    EXPECT_LT(levels.count() * 3, l.input->reads.load());
 }
 
 TEST(SphinxRecognizerTest, TheProgramsOwnSoundIsNotListenedTo)
