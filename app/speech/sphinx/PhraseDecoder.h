@@ -67,7 +67,7 @@ public:
         // down to `noisiestSnrDb`.
         double quietSnrDb = 25;
         double noisiestSnrDb = 10;
-        double noiseReliefPerDb = 0.5;
+        double noiseReliefPerDb = 0.25;
     };
     static Settings defaultSettings();
 
