@@ -22,15 +22,6 @@ std::vector<double> framePowers(const std::int16_t* samples, std::size_t count)
     return power;
 }
 
-// The mean power of the quietest fifth of the frames (at least one), counting digital
-// silence as the faintest sound a sample holds.
-double backgroundPower(std::vector<double> sorted)
-{
-    std::sort(sorted.begin(), sorted.end());
-    const std::size_t quiet = std::max<std::size_t>(1, sorted.size() / 5);
-    return std::max(1.0, std::accumulate(sorted.begin(), sorted.begin() + quiet, 0.0) / quiet);
-}
-
 } // namespace
 
 double signalToNoiseDb(const std::int16_t* samples, std::size_t count)
@@ -38,11 +29,13 @@ double signalToNoiseDb(const std::int16_t* samples, std::size_t count)
     std::vector<double> power = framePowers(samples, count);
     if (power.empty())
         return 0;
-    const double noise = backgroundPower(power);
     std::sort(power.begin(), power.end());
+    const std::size_t quiet = std::max<std::size_t>(1, power.size() / 5);
     const std::size_t loud = std::max<std::size_t>(1, power.size() / 3);
+    const double noise = std::accumulate(power.begin(), power.begin() + quiet, 0.0) / quiet;
     const double signal = std::accumulate(power.end() - loud, power.end(), 0.0) / loud;
-    return 10 * std::log10(std::max(signal, 1.0) / noise);
+    // Digital silence has no noise at all: count it as the faintest sound a sample holds.
+    return 10 * std::log10(std::max(signal, 1.0) / std::max(noise, 1.0));
 }
 
 } // namespace sphinx

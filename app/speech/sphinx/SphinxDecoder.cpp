@@ -133,17 +133,14 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
     for (const auto& [word, phones] : translated.newWords) {
         if (dictionaryPronunciation(word))
             continue;
-        // Other ways of saying a made-up word go in as the dictionary's alternatives do.
-        QStringList names{word};
-        QStringList pronunciations{phones};
-        for (const QString& variant : accentVariants(phones)) {
-            names << QStringLiteral("%1(%2)").arg(word).arg(pronunciations.size() + 1);
-            pronunciations << variant;
-        }
-        for (qsizetype i = 0; i < names.size(); ++i) {
+        // Other ways of saying a made-up word go in as the dictionary's alternatives do:
+        // "word(2)", "word(3)"...
+        const QStringList pronunciations = QStringList{phones} + accentVariants(phones);
+        for (qsizetype i = 0; i < pronunciations.size(); ++i) {
+            const QString name = i == 0 ? word : QStringLiteral("%1(%2)").arg(word).arg(i + 1);
             for (ps_decoder_s* d : {stream_, grammar_})
-                ps_add_word(d, names[i].toUtf8().constData(),
-                            pronunciations[i].toUtf8().constData(), FALSE);
+                ps_add_word(d, name.toUtf8().constData(), pronunciations[i].toUtf8().constData(),
+                            FALSE);
         }
     }
     for (ps_decoder_s* d : {stream_, grammar_}) {
