@@ -6,8 +6,10 @@
 # sox's noise and dither are made repeatable (-R): the same corpus comes out every time.
 #
 # Writes FOLDER/list.tsv: WAV path (relative to FOLDER), TAB, the expected phrase (empty
-# when the file must be rejected), TAB, the condition. A folder that is already complete
-# (same script, list written) is left as it is.
+# when the file must be rejected), TAB, the condition, TAB, the voice (or "noise", "tone"),
+# TAB, the fold: phrases, sentences and words alternate between "tune" (the files
+# thresholds are set on) and "report" (those the figures are reported on). A folder that
+# is already complete (same script, list written) is left as it is.
 #
 #   make-corpus.sh FOLDER [JOBS]
 set -euo pipefail
@@ -175,6 +177,7 @@ joblist="$out/.tmp/jobs"
 list="$out/.tmp/list"
 : >"$list"
 colours=(pinknoise whitenoise)
+folds=(tune report)
 for i in "${!phrases[@]}"; do
   p=${phrases[$i]}
   for v in "${!voices[@]}"; do
@@ -183,7 +186,8 @@ for i in "${!phrases[@]}"; do
     printf 'phrase\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$k]}" \
       "${colours[$k]}" "${colours[$((1 - k))]}" "$p" >>"$joblist"
     for c in clean snr20 snr10; do
-      printf '%s/%s.wav\t%s\t%s\n' "$c" "$name" "$p" "$c" >>"$list"
+      printf '%s/%s.wav\t%s\t%s\t%s\t%s\n' "$c" "$name" "$p" "$c" "${voices[$v]}" \
+        "${folds[$((i % 2))]}" >>"$list"
     done
   done
 done
@@ -192,22 +196,24 @@ for j in "${!sentences[@]}"; do
   name="sentence-$(printf '%03d' "$j").${voices[$v]}"
   printf 'oog\t%s\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$(((j / 6) % 2))]}" \
     "${colours[$((j % 2))]}" "${sentences[$j]}" >>"$joblist"
-  printf 'oog/%s.wav\t\toog-sentence\n' "$name" >>"$list"
-  printf 'oog10/%s.wav\t\toog-snr10\n' "$name" >>"$list"
+  printf 'oog/%s.wav\t\toog-sentence\t%s\t%s\n' "$name" "${voices[$v]}" "${folds[$((j % 2))]}" >>"$list"
+  printf 'oog10/%s.wav\t\toog-snr10\t%s\t%s\n' "$name" "${voices[$v]}" "${folds[$((j % 2))]}" >>"$list"
 done
 for j in "${!words[@]}"; do
   v=$(((j + 3) % ${#voices[@]}))
   name="word-${words[$j]}.${voices[$v]}"
   printf 'oog\t%s\t%s\t%s\t%s\t%s\n' "$name" "${voices[$v]}" "${speeds[$((j % 2))]}" \
     "${colours[$((j % 2))]}" "${words[$j]}" >>"$joblist"
-  printf 'oog/%s.wav\t\toog-word\n' "$name" >>"$list"
-  printf 'oog10/%s.wav\t\toog-snr10\n' "$name" >>"$list"
+  printf 'oog/%s.wav\t\toog-word\t%s\t%s\n' "$name" "${voices[$v]}" "${folds[$((j % 2))]}" >>"$list"
+  printf 'oog10/%s.wav\t\toog-snr10\t%s\t%s\n' "$name" "${voices[$v]}" "${folds[$((j % 2))]}" >>"$list"
 done
+n=0
 for colour in white pink brown; do
   for amp in 0.02 0.1 0.4; do
+    n=$((n + 1))
     name="$colour-$amp"
     printf 'noise\t%s\t%snoise\t%s\t20\n' "$name" "$colour" "$amp" >>"$joblist"
-    printf 'noise/%s.wav\t\tnoise\n' "$name" >>"$list"
+    printf 'noise/%s.wav\t\tnoise\tnoise\t%s\n' "$name" "${folds[$((n % 2))]}" >>"$list"
   done
 done
 tones=(
@@ -219,8 +225,9 @@ tones=(
   "chirp-triangle|2 triangle 500-1500"
 )
 for t in "${tones[@]}"; do
+  n=$((n + 1))
   printf 'tone\t%s\t%s\n' "${t%%|*}" "${t#*|}" >>"$joblist"
-  printf 'tone/%s.wav\t\ttone\n' "${t%%|*}" >>"$list"
+  printf 'tone/%s.wav\t\ttone\ttone\t%s\n' "${t%%|*}" "${folds[$((n % 2))]}" >>"$list"
 done
 
 # One job: speech through espeak-ng, resampled and padded; noisy copies mixed at the gain

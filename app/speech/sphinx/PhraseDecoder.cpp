@@ -4,6 +4,23 @@
 
 #include <QFileInfo>
 
+QString rejectionText(Rejection rejection)
+{
+    switch (rejection) {
+    case Rejection::None:
+        break;
+    case Rejection::TooQuiet:
+        return QStringLiteral("too quiet");
+    case Rejection::CutOff:
+        return QStringLiteral("cut off");
+    case Rejection::NotACommand:
+        return QStringLiteral("not a command");
+    case Rejection::NotSpeech:
+        return QStringLiteral("not speech");
+    }
+    return QString();
+}
+
 PhraseDecoder::Settings PhraseDecoder::defaultSettings()
 {
     const QString base = QStringLiteral(SARQUEN_SPHINX_MODEL_DIR) + QStringLiteral("/en-us/");

@@ -8,11 +8,25 @@
 #include <optional>
 #include <vector>
 
+// Why an utterance was not taken for a phrase, in the terms a user can act on.
+enum class Rejection
+{
+    None,        // taken
+    TooQuiet,    // the voice hardly stood out from the background
+    CutOff,      // only the beginning of a phrase was heard
+    NotACommand, // speech, but none of the phrases
+    NotSpeech,   // a tone, a beep or noise
+};
+
+// "too quiet", "cut off", "not a command", "not speech"; empty for None.
+QString rejectionText(Rejection rejection);
+
 // What the decoder made of one utterance: the phrase exactly as the grammar rule has
 // it, or a rejection (speech or noise that is none of the grammar's phrases).
 struct DecodedUtterance
 {
-    std::optional<QString> phrase;    // empty when rejected
+    std::optional<QString> phrase; // empty when rejected
+    Rejection rejection = Rejection::None;
     std::optional<QString> candidate; // the grammar's best phrase, accepted or not
     // What the decision was made on: the acceptance score of the phrase and that of its
     // worst-matching word, and the shortest and longest average phone of its words in
