@@ -77,8 +77,10 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
     connect(recognizer_, &Recognizer::PhraseHeard, this,
             [this](const QString& phrase) { dispatcher_->PhraseHeard(phrase); });
     connect(tcom_, &QTimer::timeout, this, [this] { dispatcher_->tcomTick(); });
-    connect(recognizer_, &Recognizer::notUnderstood, this,
-            [this] { showHeard(QStringLiteral("not understood")); });
+    connect(recognizer_, &Recognizer::notUnderstood, this, [this](const QString& reason) {
+        showHeard(reason.isEmpty() ? QStringLiteral("not understood")
+                                   : QStringLiteral("not understood (%1)").arg(reason));
+    });
     connect(recognizer_, &Recognizer::inputLevel, prgLevel_, &QProgressBar::setValue);
     connect(synthesizer_, &Synthesizer::SpeechDone, this, [this] { state.speaking = 0; });
 }

@@ -26,8 +26,9 @@ public:
 signals:
     // The recognised phrase, character for character as the grammar rule has it.
     void PhraseHeard(const QString& phrase);
-    // Speech was heard that is none of the grammar's phrases.
-    void notUnderstood();
+    // Sound was heard that is none of the grammar's phrases; `reason` says why in words a
+    // user can act on ("too quiet", "cut off", "not a command", "not speech"), or is empty.
+    void notUnderstood(const QString& reason);
     // The input level of the last moment, 0 to 100.
     void inputLevel(int percent);
 

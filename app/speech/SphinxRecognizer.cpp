@@ -98,9 +98,9 @@ void SphinxRecognizer::listen()
             } else {
                 QMetaObject::invokeMethod(
                     this,
-                    [this] {
+                    [this, reason = rejectionText(u.rejection)] {
                         if (isRecognising())
-                            emit notUnderstood();
+                            emit notUnderstood(reason);
                     },
                     Qt::QueuedConnection);
             }

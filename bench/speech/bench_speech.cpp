@@ -2,7 +2,8 @@
 // own grammar: phrases of six synthetic espeak-ng voices (make-corpus.sh), and two of real
 // human voices from Debian's packages (make-real-corpus.sh): spoken words, and the spoken
 // sentences of PocketSphinx's test data. Every file goes through the decoder as a live
-// stream would, in 20 ms chunks (as the recogniser reads them) followed by 1 s of silence.
+// stream would, in 20 ms chunks (as the recogniser reads them) followed by 1 s more of
+// its background (silence, or the noise that runs on).
 // The same files go through plain pocketsphinx_continuous with a JSGF grammar of the same
 // phrases (baseline-sphinx.sh) and are scored the same way.
 //
@@ -13,17 +14,15 @@
 // other ("tune").
 //
 //   bench_speech [JSON] [--corpus LIST [--grammar FILE]] [--json JSON] [--fold F]
-//                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--vad X]
-//                [--end-silence FRAMES] [--accept X] [--short X] [--relief X]
-//                [--denoise-below DB]
+//                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...
 //
 // --corpus scores that one corpus instead (list format in SpeechCorpus.h; without
 // --grammar its folder's grammar.txt, else the grammar made from its phrases). --fold
 // tune|report|all chooses the files. --verbose writes every utterance the decoder
-// reported, file by file (path, condition, expected phrase, then one column per
+// reported, file by file (path, condition, expected phrase, latency in ms, then one column per
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
-// accepted|tonal share|signal-to-noise dB|reason"). The other options override the
-// decoder's settings (see PhraseDecoder::Settings).
+// accepted|tonal share|signal-to-noise dB|reason"). --set overrides one of the decoder's
+// settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
 #if SARQUEN_BENCH_HAVE_DECODER
@@ -186,13 +185,75 @@ bool runBaseline(const Corpus& corpus, const QString& work, int jobs,
 }
 
 #if SARQUEN_BENCH_HAVE_DECODER
-// One file through the decoder as a live stream: 20 ms chunks, then 1 s of silence.
+// The decoder's numeric settings by name, for --set and the report.
+struct Knob
+{
+    const char* name;
+    double PhraseDecoder::Settings::*real;
+    int PhraseDecoder::Settings::*whole;
+};
+const std::vector<Knob>& knobs()
+{
+    using S = PhraseDecoder::Settings;
+    static const std::vector<Knob> all{
+        {"vadThreshold", &S::vadThreshold, nullptr},
+        {"endSilenceFrames", nullptr, &S::endSilenceFrames},
+        {"pauseFrames", nullptr, &S::pauseFrames},
+        {"longestUtteranceFrames", nullptr, &S::longestUtteranceFrames},
+        {"acceptThreshold", &S::acceptThreshold, nullptr},
+        {"wordThreshold", &S::wordThreshold, nullptr},
+        {"shortPhraseThreshold", &S::shortPhraseThreshold, nullptr},
+        {"shortestPhone", &S::shortestPhone, nullptr},
+        {"longestPhone", &S::longestPhone, nullptr},
+        {"maxTonalShare", &S::maxTonalShare, nullptr},
+        {"tonalPeakShare", &S::tonalPeakShare, nullptr},
+        {"denoiseBelowDb", &S::denoiseBelowDb, nullptr},
+        {"noiseAttenuationDb", nullptr, &S::noiseAttenuationDb},
+        {"quietSnrDb", &S::quietSnrDb, nullptr},
+        {"noisiestSnrDb", &S::noisiestSnrDb, nullptr},
+        {"noiseReliefPerDb", &S::noiseReliefPerDb, nullptr},
+        {"tooQuietDb", &S::tooQuietDb, nullptr},
+    };
+    return all;
+}
+
+bool applySetting(PhraseDecoder::Settings& settings, const QString& assignment)
+{
+    const QString name = assignment.section(QLatin1Char('='), 0, 0);
+    bool ok = false;
+    const double value = assignment.section(QLatin1Char('='), 1).toDouble(&ok);
+    for (const Knob& k : knobs()) {
+        if (!ok || name != QLatin1String(k.name))
+            continue;
+        if (k.real)
+            settings.*k.real = value;
+        else
+            settings.*k.whole = static_cast<int>(value);
+        return true;
+    }
+    return false;
+}
+
+QString describeSettings(const PhraseDecoder::Settings& settings)
+{
+    QStringList parts;
+    for (const Knob& k : knobs())
+        parts << QStringLiteral("%1=%2")
+                     .arg(QLatin1String(k.name))
+                     .arg(k.real ? settings.*k.real : settings.*k.whole);
+    return parts.join(QLatin1Char(' '));
+}
+
+// One file through the decoder as a live stream: 20 ms chunks, then 1 s more of the
+// file's background, as its first 0.4 s have it (silence, or the noise that runs on).
 Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samples,
                    std::size_t end)
 {
     Outcome o;
     std::vector<std::int16_t> stream = samples;
-    stream.resize(samples.size() + kTrailingSilence, 0);
+    const std::size_t lead = std::min(samples.size(), static_cast<std::size_t>(kRate * 4 / 10));
+    for (std::size_t i = 0; i < kTrailingSilence; ++i)
+        stream.push_back(lead ? samples[i % lead] : 0);
     o.audioSeconds = static_cast<double>(samples.size()) / kRate;
     o.fedSeconds = static_cast<double>(stream.size()) / kRate;
     for (std::size_t at = 0; at < stream.size(); at += kChunk) {
@@ -331,8 +392,7 @@ int main(int argc, char** argv)
     const QString here = QCoreApplication::applicationDirPath();
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
     QString corpusList, grammarFile, jsonPath, verbosePath, fold = QStringLiteral("report");
-    std::optional<double> vad, accept, acceptShort, relief, denoiseBelow;
-    std::optional<int> endSilence;
+    QStringList overrides;
     bool baseline = true;
     int baselineJobs = 2;
     const QStringList args = app.arguments().mid(1);
@@ -353,26 +413,14 @@ int main(int argc, char** argv)
             baselineJobs = std::max(1, args[++i].toInt());
         else if (a == QStringLiteral("--verbose") && hasValue)
             verbosePath = args[++i];
-        else if (a == QStringLiteral("--vad") && hasValue)
-            vad = args[++i].toDouble();
-        else if (a == QStringLiteral("--end-silence") && hasValue)
-            endSilence = args[++i].toInt();
-        else if (a == QStringLiteral("--accept") && hasValue)
-            accept = args[++i].toDouble();
-        else if (a == QStringLiteral("--short") && hasValue)
-            acceptShort = args[++i].toDouble();
-        else if (a == QStringLiteral("--relief") && hasValue)
-            relief = args[++i].toDouble();
-        else if (a == QStringLiteral("--denoise-below") && hasValue)
-            denoiseBelow = args[++i].toDouble();
+        else if (a == QStringLiteral("--set") && hasValue)
+            overrides << args[++i];
         else if (!a.startsWith(QStringLiteral("--")) && jsonPath.isEmpty())
             jsonPath = a;
         else {
             std::fprintf(stderr, "usage: bench_speech [JSON] [--corpus LIST [--grammar FILE]] "
                                  "[--json JSON] [--fold tune|report|all] [--no-baseline] "
-                                 "[--baseline-jobs N] [--verbose TSV] [--vad X] "
-                                 "[--end-silence FRAMES] [--accept X] [--short X] [--relief X] "
-                                 "[--denoise-below DB]\n");
+                                 "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...\n");
             return 2;
         }
     }
@@ -460,18 +508,13 @@ int main(int argc, char** argv)
     {
         QString error;
         PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
-        settings.vadThreshold = vad.value_or(settings.vadThreshold);
-        settings.endSilenceFrames = endSilence.value_or(settings.endSilenceFrames);
-        settings.acceptThreshold = accept.value_or(settings.acceptThreshold);
-        settings.shortPhraseThreshold = acceptShort.value_or(settings.shortPhraseThreshold);
-        settings.noiseReliefPerDb = relief.value_or(settings.noiseReliefPerDb);
-        settings.denoiseBelowDb = denoiseBelow.value_or(settings.denoiseBelowDb);
-        std::printf("decoder: speech threshold %g, utterances end after %d frames of silence, "
-                    "acceptance %g (worst word %g), short phrases %g, lowered by %g per dB "
-                    "below %g dB SNR, noise taken out below %g dB\n",
-                    settings.vadThreshold, settings.endSilenceFrames, settings.acceptThreshold,
-                    settings.wordThreshold, settings.shortPhraseThreshold,
-                    settings.noiseReliefPerDb, settings.quietSnrDb, settings.denoiseBelowDb);
+        for (const QString& o : overrides) {
+            if (!applySetting(settings, o)) {
+                std::fprintf(stderr, "bench_speech: no setting %s\n", qPrintable(o));
+                return 2;
+            }
+        }
+        std::printf("decoder: %s\n", qPrintable(describeSettings(settings)));
         std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
         QFile verbose(verbosePath);
         if (!verbosePath.isEmpty() && !verbose.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -505,6 +548,7 @@ int main(int argc, char** argv)
                 r.ours.add(e, o);
                 if (verbose.isOpen())
                     verbose.write(QStringList{e.path, e.condition, e.expected,
+                                              fmt(o.latencyMs.value_or(NAN), "%.0f"),
                                               o.utterances.join(QLatin1Char('\t'))}
                                       .join(QLatin1Char('\t'))
                                       .toUtf8() +

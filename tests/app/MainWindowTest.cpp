@@ -340,8 +340,11 @@ TEST_F(MainWindowTest, ShowsWhatWasHeardAndWhatWasNot)
     auto* heard = control<QLabel>("lblHeard");
     recognizer->hear(QStringLiteral("Computer"));
     EXPECT_EQ(heard->text(), QStringLiteral("Heard: Computer"));
-    emit recognizer->notUnderstood();
+    emit recognizer->notUnderstood(QString());
     EXPECT_EQ(heard->text(), QStringLiteral("Heard: not understood"));
+    // With the reason, so that the user knows what to change.
+    emit recognizer->notUnderstood(QStringLiteral("too quiet"));
+    EXPECT_EQ(heard->text(), QStringLiteral("Heard: not understood (too quiet)"));
     // Typed phrases have no sound level to show.
     EXPECT_TRUE(main->findChild<QWidget*>(QStringLiteral("prgLevel"))->isHidden());
 }

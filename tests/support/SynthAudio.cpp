@@ -20,9 +20,9 @@ double triangle(double cycle)
     return cycle < 0.5 ? 4 * cycle - 1 : 3 - 4 * cycle;
 }
 
-std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude)
+std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude,
+                                std::array<double, 3> formants)
 {
-    const double formants[] = {700, 1200, 2600};
     std::vector<double> gains;
     for (int k = 1; k * pitch < 4000; ++k) {
         double gain = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -29,8 +30,10 @@ double sine(double cycle);
 double square(double cycle);
 double triangle(double cycle);
 
-// A vowel as a voice makes it: harmonics of a low pitch, shaped by three formants.
-std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude);
+// A vowel as a voice makes it: harmonics of a pitch, shaped by three formants (by default
+// those of an open "ah").
+std::vector<std::int16_t> vowel(double seconds, double pitch, double amplitude,
+                                std::array<double, 3> formants = {700, 1200, 2600});
 
 // White noise, evenly spread over -amplitude..amplitude; the same for the same seed.
 std::vector<std::int16_t> noise(double seconds, int amplitude, std::uint32_t seed = 7);

@@ -137,6 +137,17 @@ const PhraseEntry* TranslatedGrammar::find(const QString& hypothesis) const
     return it == phrases.constEnd() ? nullptr : &*it;
 }
 
+bool TranslatedGrammar::beginsLongerPhrase(const QString& hypothesis) const
+{
+    const QString start = hypothesis.simplified() + QLatin1Char(' ');
+    if (start.size() < 2)
+        return false;
+    for (auto it = phrases.constBegin(); it != phrases.constEnd(); ++it)
+        if (it.key().startsWith(start))
+            return true;
+    return false;
+}
+
 TranslatedGrammar translateGrammar(const QString& grammarText, const PronunciationSource& source)
 {
     TranslatedGrammar out;

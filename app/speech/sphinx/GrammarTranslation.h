@@ -41,6 +41,8 @@ struct TranslatedGrammar
 
     // The phrase for a decoded word sequence ("what time is it"), if it is one.
     const PhraseEntry* find(const QString& hypothesis) const;
+    // Whether a word sequence is the beginning of a longer phrase ("next" of "next window").
+    bool beginsLongerPhrase(const QString& hypothesis) const;
 };
 
 struct PronunciationSource

@@ -39,6 +39,8 @@ struct DecodedUtterance
     double tonalShare = 0;
     // How far the speech stood above the background, in dB.
     double snrDb = 0;
+    // Whether the utterance ended while what was heard was only the beginning of a phrase.
+    bool endedInPhrase = false;
     std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };
 
@@ -53,9 +55,14 @@ public:
         QString dictionary;        // the pronunciation dictionary
         QString phoneModel;        // the phone language model of the rejection pass
         double vadThreshold = 1.5; // speech/silence decision; higher ignores more noise
-        // Frames (10 ms) of silence that end an utterance: fewer answer sooner but split
-        // phrases at the pauses between their words.
+        // The end of an utterance, in frames (10 ms) of silence after speech. Fewer answer
+        // sooner but split phrases at the pauses between their words: what was heard so
+        // far decides. The beginning of a longer phrase that is not a phrase itself ("Front"
+        // of "Front Left") waits `pauseFrames` for the rest, anything else `endSilenceFrames`.
         int endSilenceFrames = 19;
+        int pauseFrames = 60;
+        // Utterances longer than this (frames) are ended and judged as they are.
+        int longestUtteranceFrames = 800;
         // An utterance is taken as a phrase when the grammar's path explains it nearly as
         // well as a free loop of phones does: the acoustic score by which it falls short,
         // per frame of the phrase's words (0 or a little below for a good match), must
@@ -71,6 +78,7 @@ public:
         // Utterances more tonal than this (share of sounding frames that hold one narrow
         // tone) are beeps or whistles, never a phrase.
         double maxTonalShare = 0.5;
+        double tonalPeakShare = 0.9; // the power a tonal frame holds in one narrow band
         // Noise. Utterances whose speech stands less than this far (dB) above the
         // background have the background taken out before they are decoded, by at most
         // `noiseAttenuationDb`; in cleaner ones that would only blur the speech.
@@ -82,6 +90,8 @@ public:
         double quietSnrDb = 25;
         double noisiestSnrDb = 10;
         double noiseReliefPerDb = 0.25;
+        // Speech less than this far above the background (dB) is reported as too quiet.
+        double tooQuietDb = 6;
     };
     static Settings defaultSettings();
 

@@ -11,4 +11,8 @@ namespace sphinx {
 // of its quietest (the quietest fifth). Audio too short for a frame gives 0.
 double signalToNoiseDb(const std::int16_t* samples, std::size_t count);
 
+// The same against a background known from elsewhere: its mean power.
+double signalToNoiseDb(const std::int16_t* samples, std::size_t count,
+                       const std::int16_t* background, std::size_t backgroundCount);
+
 } // namespace sphinx

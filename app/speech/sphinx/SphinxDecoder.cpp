@@ -15,7 +15,6 @@
 namespace sphinx {
 namespace {
 
-constexpr std::size_t blockSamples = 512;
 // Audio kept from before the decoder reports speech: about its pre-speech buffer (0.2 s)
 // and start-up delay (0.1 s), so that the utterance begins with a little of the
 // background, from which the whole-utterance passes take their noise estimate.
@@ -25,8 +24,9 @@ constexpr std::size_t leadInSamples = 4800;
 // spectrum to speak of: silence models fit them badly and they throw the cepstral mean far
 // off, so that clean speech after them is misheard. Real room noise is louder than this.
 constexpr int hissAmplitude = 100;
-// The background the noise suppressor learns from before an utterance: the first 0.2 s
-// kept before the speech, gone over three times so that its estimate has settled.
+// The background the noise suppressor learns from before an utterance, gone over three
+// times so that its estimate has settled: the last second of the running background, or
+// when there is less of it, the first 0.2 s kept before the speech.
 constexpr std::size_t backgroundSamples = 3200;
 constexpr int backgroundPasses = 3;
 
@@ -63,11 +63,15 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
 {
     const QByteArray model = settings.modelDir.toLocal8Bit();
     const QByteArray dictionary = settings.dictionary.toLocal8Bit();
-    // Of the live decoder only the speech/silence decisions are used.
+    // The live decoder tells where utterances begin and end. Its end of speech is where a
+    // phrase ends, unless what it has heard so far is only the beginning of one; live
+    // cepstral mean and a wide beam keep that partial result close to what the whole
+    // utterance will give.
     ps_decoder_t* stream =
         makeDecoder({"-hmm", model, "-dict", dictionary, "-vad_threshold",
                      QByteArray::number(settings.vadThreshold), "-vad_postspeech",
-                     QByteArray::number(std::max(1, settings.endSilenceFrames))});
+                     QByteArray::number(std::max(1, settings.endSilenceFrames)), "-cmn", "live",
+                     "-beam", "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80"});
     // The whole-utterance passes see every frame: what is silence is theirs to decide.
     // The grammar pass searches wide; its few paths make that cheap, and a narrow beam
     // loses the right phrase in noise. A likelier noise filler lets noise between and
@@ -156,34 +160,59 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
 void SphinxDecoder::feed(const std::int16_t* samples, std::size_t count,
                          const std::function<void(const DecodedUtterance&)>& heard)
 {
-    if (!hasGrammar_) {
-        fed_ += static_cast<std::int64_t>(count);
-        return;
-    }
-    std::int16_t block[blockSamples];
-    for (std::size_t pos = 0; pos < count; pos += blockSamples) {
-        const std::size_t n = std::min(blockSamples, count - pos);
-        if (!uttStarted_) {
-            if (ps_start_utt(stream_) != 0)
-                return;
-            uttStarted_ = true;
-            audio_.clear();
-        }
-        std::copy(samples + pos, samples + pos + n, block);
-        audio_.insert(audio_.end(), block, block + n);
-        addHiss(block, n, hiss_);
-        ps_process_raw(stream_, block, n, FALSE, FALSE);
-        fed_ += static_cast<std::int64_t>(n);
+    // Frame by frame; a part frame waits for the rest of it.
+    pending_.insert(pending_.end(), samples, samples + count);
+    std::size_t at = 0;
+    for (; at + Background::kFrame <= pending_.size(); at += Background::kFrame)
+        feedFrame(pending_.data() + at, heard);
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(at));
+}
 
-        const bool speech = ps_get_in_speech(stream_) != 0;
-        if (speech) {
-            inSpeech_ = true;
-        } else if (inSpeech_) {
-            finishUtterance(heard);
-        } else if (audio_.size() > leadInSamples) {
-            audio_.erase(audio_.begin(), audio_.end() - static_cast<std::ptrdiff_t>(leadInSamples));
-        }
+void SphinxDecoder::feedFrame(const std::int16_t* samples,
+                              const std::function<void(const DecodedUtterance&)>& heard)
+{
+    background_.add(samples);
+    fed_ += static_cast<std::int64_t>(Background::kFrame);
+    if (!hasGrammar_)
+        return;
+    if (!uttStarted_) {
+        if (ps_start_utt(stream_) != 0)
+            return;
+        uttStarted_ = true;
+        audio_.clear();
     }
+    std::int16_t frame[Background::kFrame];
+    std::copy(samples, samples + Background::kFrame, frame);
+    audio_.insert(audio_.end(), frame, frame + Background::kFrame);
+    addHiss(frame, Background::kFrame, hiss_);
+    ps_process_raw(stream_, frame, Background::kFrame, FALSE, FALSE);
+
+    if (ps_get_in_speech(stream_) != 0) {
+        inSpeech_ = true;
+        waitFrames_ = 0;
+        if (++utteranceFrames_ >= settings_.longestUtteranceFrames)
+            finishUtterance(heard);
+    } else if (inSpeech_ && waitFrames_ == 0) {
+        // The detector has heard the pause that ends a phrase.
+        waitFrames_ = framesToWait();
+        if (waitFrames_ == 0)
+            finishUtterance(heard);
+    } else if (inSpeech_ && --waitFrames_ == 0) {
+        finishUtterance(heard);
+    } else if (!inSpeech_ && audio_.size() > leadInSamples) {
+        audio_.erase(audio_.begin(), audio_.end() - static_cast<std::ptrdiff_t>(leadInSamples));
+    }
+}
+
+int SphinxDecoder::framesToWait()
+{
+    // What the live decoder has made of the utterance so far: the beginning of a longer
+    // phrase, and not a phrase itself, waits for the rest.
+    int32 score = 0;
+    const char* hyp = ps_get_hyp(stream_, &score);
+    const QString sofar = hyp ? QString::fromUtf8(hyp).simplified() : QString();
+    endedInPhrase_ = translated_.beginsLongerPhrase(sofar) && !translated_.find(sofar);
+    return endedInPhrase_ ? std::max(0, settings_.pauseFrames - settings_.endSilenceFrames) : 0;
 }
 
 void SphinxDecoder::flush(const std::function<void(const DecodedUtterance&)>& heard)
@@ -200,7 +229,10 @@ void SphinxDecoder::reset()
         ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
+    waitFrames_ = utteranceFrames_ = 0;
+    endedInPhrase_ = false;
     audio_.clear();
+    pending_.clear();
 }
 
 void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUtterance&)>& heard)
@@ -208,17 +240,30 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
+    waitFrames_ = utteranceFrames_ = 0;
 
     DecodedUtterance result;
     result.endSample = fed_;
+    result.endedInPhrase = endedInPhrase_;
+    endedInPhrase_ = false;
     result.score = result.wordScore = -std::numeric_limits<double>::infinity();
-    result.snrDb = signalToNoiseDb(audio_.data(), audio_.size());
+    // The background as it has been lately, wherever nobody spoke; before anything was
+    // heard, the little of it kept before the speech.
+    const std::vector<std::int16_t> background(background_.recent().begin(),
+                                               background_.recent().end());
+    const bool knowsBackground = background.size() >= backgroundSamples;
+    result.snrDb = knowsBackground ? signalToNoiseDb(audio_.data(), audio_.size(),
+                                                     background.data(), background.size())
+                                   : signalToNoiseDb(audio_.data(), audio_.size());
     std::vector<std::int16_t> audio = std::move(audio_);
     audio_.clear();
     if (result.snrDb < settings_.denoiseBelowDb) {
         NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
+        const std::vector<std::int16_t>& learnFrom = knowsBackground ? background : audio;
+        const std::size_t learnSamples =
+            knowsBackground ? learnFrom.size() : std::min(audio.size(), backgroundSamples);
         for (int i = 0; i < backgroundPasses; ++i)
-            suppressor.learn(audio.data(), std::min(audio.size(), backgroundSamples));
+            suppressor.learn(learnFrom.data(), learnSamples);
         audio = suppressor.clean(audio.data(), audio.size());
     }
     // Every utterance gets the same hiss, so that what is made of it does not depend on
@@ -231,7 +276,7 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     double tonal = 0;
     std::future<std::optional<Pass>> phoneLoopPass =
         std::async(std::launch::async, [this, &tonal, &audio] {
-            tonal = tonalShare(audio.data(), audio.size());
+            tonal = tonalShare(audio.data(), audio.size(), settings_.tonalPeakShare);
             return decodeWhole(phoneLoop_, audio);
         });
     std::optional<Pass> words = decodeWhole(grammar_, audio);
@@ -268,6 +313,11 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
                 result.phrase = entry->phrase;
         }
     }
+    if (!result.phrase)
+        result.rejection = result.tonalShare > settings_.maxTonalShare ? Rejection::NotSpeech
+                           : result.snrDb < settings_.tooQuietDb       ? Rejection::TooQuiet
+                           : result.endedInPhrase                      ? Rejection::CutOff
+                                                                       : Rejection::NotACommand;
     heard(result);
 }
 

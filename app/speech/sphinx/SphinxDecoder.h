@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/speech/sphinx/Acceptance.h"
+#include "app/speech/sphinx/Background.h"
 #include "app/speech/sphinx/GrammarTranslation.h"
 #include "app/speech/sphinx/PhraseDecoder.h"
 
@@ -45,6 +46,13 @@ private:
 
     SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
                   ps_decoder_s* phoneLoop);
+    // Takes one 10 ms frame of live audio; ends the utterance when its end is heard.
+    void feedFrame(const std::int16_t* frame,
+                   const std::function<void(const DecodedUtterance&)>& heard);
+    // Once the speech detector has heard the pause that ends a phrase: how many frames
+    // more of it end the utterance, given what the live decoder has heard so far (0: it
+    // ends now).
+    int framesToWait();
     void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
     static std::optional<Pass> bestPath(ps_decoder_s* decoder);
     // Decodes an utterance in one go.
@@ -59,7 +67,12 @@ private:
     bool hasGrammar_ = false;
     bool uttStarted_ = false;
     bool inSpeech_ = false;
-    std::vector<std::int16_t> audio_; // the utterance so far as captured, a little before it
+    int waitFrames_ = 0;      // frames of the pause still to wait; 0: not in a pause
+    int utteranceFrames_ = 0; // frames of speech in the utterance
+    bool endedInPhrase_ = false;
+    Background background_;
+    std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
+    std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest
     std::int64_t fed_ = 0;
     std::uint32_t hiss_ = 1; // state of the faint noise laid under the live audio
 };

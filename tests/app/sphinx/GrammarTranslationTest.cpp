@@ -102,6 +102,11 @@ TEST(GrammarTranslation, TranslatesTheProgramsGrammar)
         EXPECT_EQ(entry->phrase, phrase);
     }
     EXPECT_FALSE(g.find("what time"));
+    // The beginnings of longer phrases, for hearing a phrase out across a pause.
+    for (const char* start : {"what", "what time is", "close", "start", " my "})
+        EXPECT_TRUE(g.beginsLongerPhrase(start)) << start;
+    for (const char* notStart : {"what time is it", "notepad", "time", "", "my mai", "computer"})
+        EXPECT_FALSE(g.beginsLongerPhrase(notStart)) << notStart;
     EXPECT_EQ(g.phrases.size(), 21 + 6 + 1);
 
     // Only words the dictionary lacks get pronunciations of their own.

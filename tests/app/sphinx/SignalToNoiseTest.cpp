@@ -37,6 +37,22 @@ TEST(SignalToNoiseTest, MeasuresSpeechAgainstTheBackground)
     EXPECT_GT(snr(spokenOver(800, 8000)), snr(spokenOver(3000, 8000)) + 6);
 }
 
+TEST(SignalToNoiseTest, AKnownBackgroundNeedsNoQuietInTheUtterance)
+{
+    // Speech from end to end, with the background heard elsewhere: the same ratio as
+    // when the utterance has quiet of its own to measure it from.
+    const std::vector<std::int16_t> background = noise(1, 800, 13);
+    const std::vector<std::int16_t> spoken = spokenOver(800, 8000);
+    std::vector<std::int16_t> wall = vowel(1, 150, 8000);
+    for (std::size_t i = 0; i < wall.size(); ++i)
+        wall[i] = static_cast<std::int16_t>(wall[i] + background[i]);
+    const double known =
+        sphinx::signalToNoiseDb(wall.data(), wall.size(), background.data(), background.size());
+    EXPECT_NEAR(known, snr(spoken), 2.0);
+    EXPECT_LT(snr(wall), known - 6); // on its own, the wall of speech is its own noise
+    EXPECT_EQ(sphinx::signalToNoiseDb(wall.data(), wall.size(), nullptr, 0), 0);
+}
+
 TEST(SignalToNoiseTest, DigitalSilenceAndShortAudioStayFinite)
 {
     // Exact zeros around the voice: a very high ratio, not an infinite one.

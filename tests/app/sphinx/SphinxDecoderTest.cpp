@@ -69,6 +69,18 @@ protected:
         return heard;
     }
 
+    // Spoken words without the silence around them.
+    std::vector<std::int16_t> trimmed(const QString& text)
+    {
+        const QString raw = dir_.file(QStringLiteral("raw.wav"));
+        EXPECT_TRUE(run("espeak-ng", {"-v", "en-us", "-w", raw, text}));
+        const QStringList trim{"silence", "1", "0.01", "0.1%"};
+        const std::vector<std::int16_t> audio =
+            convert({raw}, trim + QStringList{"reverse"} + trim + QStringList{"reverse"});
+        const std::size_t pad = 8000; // convert() pads half a second either side
+        return std::vector<std::int16_t>(audio.begin() + pad, audio.end() - pad);
+    }
+
     // The one phrase heard in the audio, or "" when it was rejected or nothing heard.
     QString phraseOf(const std::vector<std::int16_t>& audio)
     {
@@ -159,6 +171,40 @@ TEST_F(SphinxDecoderTest, HearsSpeechAfterLongDigitalSilence)
     audio.resize(audio.size() + 2 * 16000, 0);
     EXPECT_EQ(phraseOf(audio), "Start Zorvatron");
     EXPECT_EQ(phraseOf(audio), "Start Zorvatron");
+}
+
+TEST_F(SphinxDecoderTest, WaitsForTheRestOfAPhraseAcrossAPause)
+{
+    // "Start ... Zorvatron": a third of a second between the words, longer than the
+    // silence that ends a phrase.
+    const std::vector<std::int16_t> silence(8000, 0);
+    const std::vector<std::int16_t> pause(5600, 0);
+    const std::vector<DecodedUtterance> heard =
+        decode(silence + trimmed("Start") + pause + trimmed("Zorvatron") + silence + silence);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard.front().phrase.value_or(""), "Start Zorvatron");
+}
+
+TEST_F(SphinxDecoderTest, SaysWhySoundWasNotTaken)
+{
+    const std::vector<std::int16_t> silence(16000, 0);
+    const struct
+    {
+        std::vector<std::int16_t> audio;
+        Rejection why;
+    } cases[] = {
+        {speech("the weather is really nice today"), Rejection::NotACommand},
+        {convert({"-n"}, {"synth", "2", "triangle", "500-1500", "vol", "0.3"}),
+         Rejection::NotSpeech},
+        {silence + trimmed("Start") + silence, Rejection::CutOff},
+        {withNoise(speech("the weather is really nice today"), -10), Rejection::TooQuiet},
+    };
+    for (const auto& c : cases) {
+        const std::vector<DecodedUtterance> heard = decode(c.audio);
+        ASSERT_FALSE(heard.empty());
+        EXPECT_FALSE(heard.back().phrase) << qPrintable(*heard.back().phrase);
+        EXPECT_EQ(rejectionText(heard.back().rejection), rejectionText(c.why));
+    }
 }
 
 TEST_F(SphinxDecoderTest, ResetForgetsTheUtteranceInProgress)
