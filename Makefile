@@ -34,13 +34,13 @@ test: test-deps build
 bench: build
 	scripts/run-bench.sh $(BUILD)
 
-# The speech benchmark alone; CORPUS=list.tsv (WAV path TAB expected phrase TAB condition)
-# scores that corpus instead of the generated one, GRAMMAR=file (grammar text or one user
-# phrase a line) replaces the grammar made from the corpus's phrases.
+# The speech benchmark alone; CORPUS=list.tsv (WAV path TAB expected phrase TAB condition
+# TAB speaker TAB fold) scores that corpus instead of the generated ones, GRAMMAR=file
+# (grammar text or one user phrase a line) replaces the grammar made from its phrases.
 bench-speech: build
 	@mkdir -p $(BUILD)/bench-results
 	$(BUILD)/bench/bench_speech --json $(BUILD)/bench-results/bench_speech.json \
-	  $(if $(CORPUS),--corpus '$(CORPUS)') $(if $(GRAMMAR),--grammar '$(GRAMMAR)')
+	  $(if $(CORPUS),--corpus '$(CORPUS)' --fold all) $(if $(GRAMMAR),--grammar '$(GRAMMAR)')
 
 format:
 	scripts/format.sh
