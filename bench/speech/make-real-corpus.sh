@@ -201,12 +201,16 @@ render() {
     silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse
   mkdir -p "$dir/clean"
   sox -R "$tmp.speech.wav" "$dir/clean/$name.wav" pad 0.5 0.5
-  local speech_rms length mixes=()
+  local speech_rms length voiced mixes=()
   speech_rms=$(rms "$tmp.speech.wav")
   length=$(soxi -D "$tmp.speech.wav")
+  # Where the voice ends, for the latency: the recording's own faint tail of breath and
+  # room (below -30 dB) left out.
+  sox "$tmp.speech.wav" "$tmp.voiced.wav" reverse silence 1 0.02 3% reverse
+  voiced=$(soxi -D "$tmp.voiced.wav")
   local quiet_end noisy_end
-  quiet_end=$(awk -v l="$length" 'BEGIN{print l + 0.5}')
-  noisy_end=$(awk -v l="$length" 'BEGIN{print l + 1}')
+  quiet_end=$(awk -v l="$voiced" 'BEGIN{print l + 0.5}')
+  noisy_end=$(awk -v l="$voiced" 'BEGIN{print l + 1}')
   lines+=("clean/$name.wav|$expected|$([ "$kind" = cmd ] && echo clean || echo reject-clean)|$quiet_end")
   case $kind in
   cmd)

@@ -27,9 +27,9 @@ double Background::add(const std::int16_t* frame)
     levels_.push_back(db);
     if (levels_.size() > kWindowFrames)
         levels_.pop_front();
-    std::vector<double> sorted(levels_.begin(), levels_.end());
-    const auto tenth = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 10);
-    std::nth_element(sorted.begin(), tenth, sorted.end());
+    sorted_.assign(levels_.begin(), levels_.end());
+    const auto tenth = sorted_.begin() + static_cast<std::ptrdiff_t>(sorted_.size() / 10);
+    std::nth_element(sorted_.begin(), tenth, sorted_.end());
     level_ = *tenth;
     if (db < level_ + kBackgroundWithinDb) {
         recent_.insert(recent_.end(), frame, frame + kFrame);

@@ -29,7 +29,8 @@ public:
     const std::deque<std::int16_t>& recent() const { return recent_; }
 
 private:
-    std::deque<double> levels_; // of the last second and a half
+    std::deque<double> levels_;  // of the last second and a half
+    std::vector<double> sorted_; // the same, for finding the quietest tenth
     std::deque<std::int16_t> recent_;
     double level_ = 0;
 };
