@@ -39,7 +39,8 @@ struct DecodedUtterance
     double tonalShare = 0;
     // How far the speech stood above the background, in dB.
     double snrDb = 0;
-    // Whether the utterance ended while what was heard was only the beginning of a phrase.
+    // Whether the speech stopped after the beginning of a phrase ("Start" of "Start
+    // Zorvatron") and the rest never came.
     bool endedInPhrase = false;
     std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };

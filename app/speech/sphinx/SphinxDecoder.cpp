@@ -40,6 +40,8 @@ void addHiss(std::int16_t* samples, std::size_t count, std::uint32_t& state)
     }
 }
 const char* const searchName = "cmd";
+// The most frames of speech a word takes, said slowly.
+constexpr int framesPerWord = 50;
 
 ps_decoder_t* makeDecoder(std::vector<QByteArray> args)
 {
@@ -211,8 +213,12 @@ int SphinxDecoder::framesToWait()
     int32 score = 0;
     const char* hyp = ps_get_hyp(stream_, &score);
     const QString sofar = hyp ? QString::fromUtf8(hyp).simplified() : QString();
-    endedInPhrase_ = translated_.beginsLongerPhrase(sofar) && !translated_.find(sofar);
-    return endedInPhrase_ ? std::max(0, settings_.pauseFrames - settings_.endSilenceFrames) : 0;
+    const bool unfinished = translated_.beginsLongerPhrase(sofar) && !translated_.find(sofar);
+    // Should the rest not come, it was cut off, unless there was more speech than those
+    // words take: then it was something else, of which the live decoder made a beginning.
+    const int words = static_cast<int>(sofar.count(QLatin1Char(' '))) + 1;
+    cutOff_ = unfinished && utteranceFrames_ <= words * framesPerWord + settings_.endSilenceFrames;
+    return unfinished ? std::max(0, settings_.pauseFrames - settings_.endSilenceFrames) : 0;
 }
 
 void SphinxDecoder::flush(const std::function<void(const DecodedUtterance&)>& heard)
@@ -230,7 +236,7 @@ void SphinxDecoder::reset()
     uttStarted_ = false;
     inSpeech_ = false;
     waitFrames_ = utteranceFrames_ = 0;
-    endedInPhrase_ = false;
+    cutOff_ = false;
     audio_.clear();
     pending_.clear();
 }
@@ -244,8 +250,6 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
 
     DecodedUtterance result;
     result.endSample = fed_;
-    result.endedInPhrase = endedInPhrase_;
-    endedInPhrase_ = false;
     result.score = result.wordScore = -std::numeric_limits<double>::infinity();
     // The background as it has been lately, wherever nobody spoke; before anything was
     // heard, the little of it kept before the speech.
@@ -299,6 +303,8 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
         }
     }
     const PhraseEntry* entry = words ? translated_.find(words->hypothesis) : nullptr;
+    result.endedInPhrase = cutOff_;
+    cutOff_ = false;
     if (entry) {
         result.candidate = entry->phrase;
         if (phones) {

@@ -69,7 +69,7 @@ private:
     bool inSpeech_ = false;
     int waitFrames_ = 0;      // frames of the pause still to wait; 0: not in a pause
     int utteranceFrames_ = 0; // frames of speech in the utterance
-    bool endedInPhrase_ = false;
+    bool cutOff_ = false;     // the speech paused after no more than the beginning of a phrase
     Background background_;
     std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
     std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest
