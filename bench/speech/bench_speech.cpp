@@ -206,7 +206,6 @@ const std::vector<Knob>& knobs()
         {"shortestPhone", &S::shortestPhone, nullptr},
         {"longestPhone", &S::longestPhone, nullptr},
         {"maxTonalShare", &S::maxTonalShare, nullptr},
-        {"tonalPeakShare", &S::tonalPeakShare, nullptr},
         {"denoiseBelowDb", &S::denoiseBelowDb, nullptr},
         {"noiseAttenuationDb", nullptr, &S::noiseAttenuationDb},
         {"quietSnrDb", &S::quietSnrDb, nullptr},

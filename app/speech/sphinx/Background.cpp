@@ -21,7 +21,7 @@ double Background::levelOf(const std::int16_t* frame)
     return 10 * std::log10(sum / kFrame + 1);
 }
 
-double Background::add(const std::int16_t* frame)
+void Background::add(const std::int16_t* frame)
 {
     const double db = levelOf(frame);
     levels_.push_back(db);
@@ -36,7 +36,6 @@ double Background::add(const std::int16_t* frame)
         while (recent_.size() > kRecentSamples)
             recent_.erase(recent_.begin(), recent_.begin() + kFrame);
     }
-    return db;
 }
 
 } // namespace sphinx

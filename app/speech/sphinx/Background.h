@@ -21,8 +21,8 @@ public:
     // The level in dB of a 10 ms frame (0 for digital silence).
     static double levelOf(const std::int16_t* frame);
 
-    // Takes in one frame of the running audio; returns its level.
-    double add(const std::int16_t* frame);
+    // Takes in one frame of the running audio.
+    void add(const std::int16_t* frame);
     // The background's level in dB: the quietest tenth of the last second and a half.
     double level() const { return level_; }
     // The last second of frames that were background, oldest first.

@@ -39,9 +39,6 @@ struct DecodedUtterance
     double tonalShare = 0;
     // How far the speech stood above the background, in dB.
     double snrDb = 0;
-    // Whether the speech stopped after the beginning of a phrase ("Start" of "Start
-    // Zorvatron") and the rest never came.
-    bool endedInPhrase = false;
     std::int64_t endSample = 0; // where the utterance ended in the audio fed so far
 };
 
@@ -79,7 +76,6 @@ public:
         // Utterances more tonal than this (share of sounding frames that hold one narrow
         // tone) are beeps or whistles, never a phrase.
         double maxTonalShare = 0.5;
-        double tonalPeakShare = 0.9; // the power a tonal frame holds in one narrow band
         // Noise. Utterances whose speech stands less than this far (dB) above the
         // background have the background taken out before they are decoded, by at most
         // `noiseAttenuationDb`; in cleaner ones that would only blur the speech.

@@ -253,9 +253,14 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     result.score = result.wordScore = -std::numeric_limits<double>::infinity();
     // The background as it has been lately, wherever nobody spoke; before anything was
     // heard, the little of it kept before the speech.
-    const std::vector<std::int16_t> background(background_.recent().begin(),
-                                               background_.recent().end());
-    const bool knowsBackground = background.size() >= backgroundSamples;
+    const std::deque<std::int16_t>& recent = background_.recent();
+    const bool knowsBackground = recent.size() >= backgroundSamples;
+    const std::vector<std::int16_t> background =
+        knowsBackground
+            ? std::vector<std::int16_t>(recent.begin(), recent.end())
+            : std::vector<std::int16_t>(
+                  audio_.begin(), audio_.begin() + static_cast<std::ptrdiff_t>(
+                                                       std::min(audio_.size(), backgroundSamples)));
     result.snrDb = knowsBackground ? signalToNoiseDb(audio_.data(), audio_.size(),
                                                      background.data(), background.size())
                                    : signalToNoiseDb(audio_.data(), audio_.size());
@@ -263,11 +268,8 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     audio_.clear();
     if (result.snrDb < settings_.denoiseBelowDb) {
         NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
-        const std::vector<std::int16_t>& learnFrom = knowsBackground ? background : audio;
-        const std::size_t learnSamples =
-            knowsBackground ? learnFrom.size() : std::min(audio.size(), backgroundSamples);
         for (int i = 0; i < backgroundPasses; ++i)
-            suppressor.learn(learnFrom.data(), learnSamples);
+            suppressor.learn(background.data(), background.size());
         audio = suppressor.clean(audio.data(), audio.size());
     }
     // Every utterance gets the same hiss, so that what is made of it does not depend on
@@ -280,7 +282,7 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     double tonal = 0;
     std::future<std::optional<Pass>> phoneLoopPass =
         std::async(std::launch::async, [this, &tonal, &audio] {
-            tonal = tonalShare(audio.data(), audio.size(), settings_.tonalPeakShare);
+            tonal = tonalShare(audio.data(), audio.size());
             return decodeWhole(phoneLoop_, audio);
         });
     std::optional<Pass> words = decodeWhole(grammar_, audio);
@@ -303,8 +305,6 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
         }
     }
     const PhraseEntry* entry = words ? translated_.find(words->hypothesis) : nullptr;
-    result.endedInPhrase = cutOff_;
-    cutOff_ = false;
     if (entry) {
         result.candidate = entry->phrase;
         if (phones) {
@@ -322,8 +322,9 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     if (!result.phrase)
         result.rejection = result.tonalShare > settings_.maxTonalShare ? Rejection::NotSpeech
                            : result.snrDb < settings_.tooQuietDb       ? Rejection::TooQuiet
-                           : result.endedInPhrase                      ? Rejection::CutOff
+                           : cutOff_                                   ? Rejection::CutOff
                                                                        : Rejection::NotACommand;
+    cutOff_ = false;
     heard(result);
 }
 
