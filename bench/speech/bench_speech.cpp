@@ -21,8 +21,8 @@
 // tune|report|all chooses the files. --verbose writes every utterance the decoder
 // reported, file by file (path, condition, expected phrase, latency in ms, then one column per
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
-// accepted|tonal share|signal-to-noise dB|reason"). --set overrides one of the decoder's
-// settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
+// accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
+// one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
 #if SARQUEN_BENCH_HAVE_DECODER
@@ -212,6 +212,8 @@ const std::vector<Knob>& knobs()
         {"noisiestSnrDb", &S::noisiestSnrDb, nullptr},
         {"noiseReliefPerDb", &S::noiseReliefPerDb, nullptr},
         {"tooQuietDb", &S::tooQuietDb, nullptr},
+        {"rivalWords", nullptr, &S::rivalWords},
+        {"rivalMargin", &S::rivalMargin, nullptr},
     };
     return all;
 }
@@ -264,7 +266,7 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         o.wallSeconds += wall;
         for (const DecodedUtterance& u : heard) {
-            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
+            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11")
                                 .arg(u.candidate.value_or(QStringLiteral("-")))
                                 .arg(u.score, 0, 'f', 2)
                                 .arg(u.wordScore, 0, 'f', 2)
@@ -273,7 +275,9 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
                                 .arg(u.phrase ? 1 : 0)
                                 .arg(u.tonalShare, 0, 'f', 2)
                                 .arg(u.snrDb, 0, 'f', 1)
-                                .arg(rejectionText(u.rejection));
+                                .arg(rejectionText(u.rejection))
+                                .arg(u.rival.value_or(QStringLiteral("-")))
+                                .arg(u.rivalMargin, 0, 'f', 2);
             if (!u.phrase)
                 continue;
             o.accepted << *u.phrase;

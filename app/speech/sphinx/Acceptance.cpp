@@ -58,6 +58,20 @@ Evidence compare(const std::vector<Segment>& grammarPath, const std::vector<Segm
     return e;
 }
 
+void compareRival(Evidence& evidence, const std::vector<Segment>& grammarPath,
+                  const std::vector<Segment>& rivalPath)
+{
+    if (evidence.wordFrames == 0 || rivalPath.empty())
+        return;
+    const auto total = [](const std::vector<Segment>& path) {
+        double sum = 0;
+        for (const Segment& s : path)
+            sum += s.score;
+        return sum;
+    };
+    evidence.rivalMargin = (total(grammarPath) - total(rivalPath)) / evidence.wordFrames;
+}
+
 Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhrase, double snrDb)
 {
     const double snr = std::clamp(snrDb, settings.noisiestSnrDb, settings.quietSnrDb);
@@ -65,8 +79,8 @@ Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhra
     // A short phrase is one word: its worst word is the phrase itself.
     const double phrase = shortPhrase ? settings.shortPhraseThreshold : settings.acceptThreshold;
     const double word = shortPhrase ? settings.shortPhraseThreshold : settings.wordThreshold;
-    return Thresholds{phrase - relief, word - relief, settings.shortestPhone,
-                      settings.longestPhone};
+    return Thresholds{phrase - relief, word - relief, settings.shortestPhone, settings.longestPhone,
+                      settings.rivalMargin - relief};
 }
 
 bool accepts(const Evidence& evidence, const Thresholds& thresholds)
@@ -74,7 +88,8 @@ bool accepts(const Evidence& evidence, const Thresholds& thresholds)
     return evidence.words > 0 && evidence.phraseScore >= thresholds.phrase &&
            evidence.worstWordScore >= thresholds.worstWord &&
            (evidence.shortestPhone == 0 || evidence.shortestPhone >= thresholds.shortestPhone) &&
-           evidence.longestPhone <= thresholds.longestPhone;
+           evidence.longestPhone <= thresholds.longestPhone &&
+           evidence.rivalMargin >= thresholds.rivalMargin;
 }
 
 } // namespace sphinx

@@ -3,6 +3,7 @@
 #include "app/speech/sphinx/PhraseDecoder.h"
 
 #include <QString>
+#include <limits>
 #include <vector>
 
 // Whether a decoded utterance is taken as the grammar phrase it was forced onto. Both
@@ -41,11 +42,20 @@ struct Evidence
     // far longer than anyone says it.
     double shortestPhone = 0;
     double longestPhone = 0;
+    // By how much the phrase fits the utterance better than the best ordinary word does,
+    // per frame of the phrase's words (see Rivals.h); far above any threshold when the
+    // utterance was not matched against ordinary words.
+    double rivalMargin = std::numeric_limits<double>::infinity();
 };
 
 // Evidence for the grammar path against the phone loop over the same audio. A phone
 // segment that straddles a word boundary counts for each frame it covers.
 Evidence compare(const std::vector<Segment>& grammarPath, const std::vector<Segment>& phonePath);
+
+// The rival margin of `evidence` (compare()'s) from the grammar's path and the best
+// ordinary word's path over the same audio.
+void compareRival(Evidence& evidence, const std::vector<Segment>& grammarPath,
+                  const std::vector<Segment>& rivalPath);
 
 struct Thresholds
 {
@@ -53,6 +63,7 @@ struct Thresholds
     double worstWord = 0;
     double shortestPhone = 0;
     double longestPhone = 0;
+    double rivalMargin = 0;
 };
 
 // The thresholds for a phrase heard with its speech `snrDb` above the background: those

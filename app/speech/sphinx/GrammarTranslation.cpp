@@ -1,5 +1,7 @@
 #include "app/speech/sphinx/GrammarTranslation.h"
 
+#include "app/speech/sphinx/Rivals.h"
+
 #include "app/speech/sphinx/Pronunciation.h"
 
 namespace sphinx {
@@ -202,10 +204,9 @@ TranslatedGrammar translateGrammar(const QString& grammarText, const Pronunciati
         alternatives << key;
     }
 
-    if (!alternatives.isEmpty()) {
-        out.jsgf = QStringLiteral("#JSGF V1.0;\ngrammar sarquen;\npublic <cmd> = ") +
-                   alternatives.join(QStringLiteral("\n    | ")) + QStringLiteral(";\n");
-    }
+    if (!alternatives.isEmpty())
+        out.jsgf = jsgfGrammar(alternatives);
+    out.alternatives = alternatives;
     return out;
 }
 

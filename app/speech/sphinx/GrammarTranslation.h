@@ -37,7 +37,8 @@ struct TranslatedGrammar
     // One entry per alternative of the grammar, keyed by its word sequence; a phrase
     // stated twice, or two phrases that sound the same, keep the first.
     QHash<QString, PhraseEntry> phrases;
-    QStringList skipped; // phrases that cannot be spoken, as the rules have them
+    QStringList alternatives; // the keys of `phrases`, in the grammar's order
+    QStringList skipped;      // phrases that cannot be spoken, as the rules have them
 
     // The phrase for a decoded word sequence ("what time is it"), if it is one.
     const PhraseEntry* find(const QString& hypothesis) const;

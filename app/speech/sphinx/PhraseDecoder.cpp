@@ -28,6 +28,7 @@ PhraseDecoder::Settings PhraseDecoder::defaultSettings()
     settings.modelDir = base + QStringLiteral("en-us");
     settings.dictionary = base + QStringLiteral("cmudict-en-us.dict");
     settings.phoneModel = base + QStringLiteral("en-us-phone.lm.bin");
+    settings.languageModel = base + QStringLiteral("en-us.lm.bin");
     return settings;
 }
 

@@ -28,6 +28,7 @@ struct DecodedUtterance
     std::optional<QString> phrase; // empty when rejected
     Rejection rejection = Rejection::None;
     std::optional<QString> candidate; // the grammar's best phrase, accepted or not
+    std::optional<QString> rival;     // the ordinary word that fits the utterance best
     // What the decision was made on: the acceptance score of the phrase and that of its
     // worst-matching word, and the shortest and longest average phone of its words in
     // 10 ms frames.
@@ -35,6 +36,8 @@ struct DecodedUtterance
     double wordScore = 0;
     double shortestPhone = 0;
     double longestPhone = 0;
+    // By how much the phrase fits better than that ordinary word, per frame of its words.
+    double rivalMargin = 0;
     // The share of the utterance's sounding frames that hold one narrow tone.
     double tonalShare = 0;
     // How far the speech stood above the background, in dB.
@@ -49,9 +52,16 @@ class PhraseDecoder
 public:
     struct Settings
     {
-        QString modelDir;          // the acoustic model folder
-        QString dictionary;        // the pronunciation dictionary
-        QString phoneModel;        // the phone language model of the rejection pass
+        QString modelDir;   // the acoustic model folder
+        QString dictionary; // the pronunciation dictionary
+        QString phoneModel; // the phone language model of the rejection pass
+        // Ordinary words each utterance is also decoded as: the `rivalWords` commonest
+        // words of this word language model that sound like none of the phrases. A phrase
+        // is not taken when the best of them fits the utterance better by more than
+        // `rivalMargin` per frame of the phrase's words. No model or 0 words: none.
+        QString languageModel;
+        int rivalWords = 1000;
+        double rivalMargin = -2;
         double vadThreshold = 1.5; // speech/silence decision; higher ignores more noise
         // The end of an utterance, in frames (10 ms) of silence after speech. Fewer answer
         // sooner but split phrases at the pauses between their words: what was heard so

@@ -2,6 +2,7 @@
 
 #include "app/speech/sphinx/NoiseSuppressor.h"
 #include "app/speech/sphinx/Pronunciation.h"
+#include "app/speech/sphinx/Rivals.h"
 #include "app/speech/sphinx/SignalToNoise.h"
 #include "app/speech/sphinx/Tonality.h"
 
@@ -78,16 +79,21 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
     // The grammar pass searches wide; its few paths make that cheap, and a narrow beam
     // loses the right phrase in noise. A likelier noise filler lets noise between and
     // around the words go to noise rather than to some word's phones.
-    ps_decoder_t* grammar =
-        stream ? makeDecoder({"-hmm", model, "-dict", dictionary, "-remove_silence", "no", "-beam",
-                              "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80", "-fillprob", "1e-3"})
-               : nullptr;
+    const auto wholeUtterance = [&] {
+        return makeDecoder({"-hmm", model, "-dict", dictionary, "-remove_silence", "no", "-beam",
+                            "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80", "-fillprob", "1e-3"});
+    };
+    ps_decoder_t* grammar = stream ? wholeUtterance() : nullptr;
+    // The ordinary words are searched the same way, so that their scores compare.
+    ps_decoder_t* rivals = grammar ? wholeUtterance() : nullptr;
     ps_decoder_t* phones =
-        grammar ? makeDecoder({"-hmm", model, "-allphone", settings.phoneModel.toLocal8Bit(),
-                               "-allphone_ci", "yes", "-lw", "2.0", "-beam", "1e-20", "-pbeam",
-                               "1e-20", "-remove_silence", "no"})
-                : nullptr;
+        rivals ? makeDecoder({"-hmm", model, "-allphone", settings.phoneModel.toLocal8Bit(),
+                              "-allphone_ci", "yes", "-lw", "2.0", "-beam", "1e-20", "-pbeam",
+                              "1e-20", "-remove_silence", "no"})
+               : nullptr;
     if (!phones) {
+        if (rivals)
+            ps_free(rivals);
         if (grammar)
             ps_free(grammar);
         if (stream)
@@ -97,19 +103,25 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
                          .arg(settings.modelDir);
         return nullptr;
     }
-    return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(settings, stream, grammar, phones));
+    return std::unique_ptr<SphinxDecoder>(
+        new SphinxDecoder(settings, stream, grammar, rivals, phones));
 }
 
 SphinxDecoder::SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
-                             ps_decoder_s* phoneLoop)
-    : settings_(settings), stream_(stream), grammar_(grammar), phoneLoop_(phoneLoop)
+                             ps_decoder_s* rivals, ps_decoder_s* phoneLoop)
+    : settings_(settings), stream_(stream), grammar_(grammar), rivals_(rivals),
+      phoneLoop_(phoneLoop)
 {
+    // Twice as many as are wanted: those that sound like a phrase's words are left out.
+    if (settings.rivalWords > 0 && !settings.languageModel.isEmpty())
+        commonWords_ = commonWords(settings.languageModel, 2 * settings.rivalWords);
 }
 
 SphinxDecoder::~SphinxDecoder()
 {
     reset();
     ps_free(phoneLoop_);
+    ps_free(rivals_);
     ps_free(grammar_);
     ps_free(stream_);
 }
@@ -149,14 +161,35 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
                             FALSE);
         }
     }
-    for (ps_decoder_s* d : {stream_, grammar_}) {
-        if (ps_set_jsgf_string(d, searchName, translated.jsgf.toUtf8().constData()) != 0 ||
-            ps_set_search(d, searchName) != 0)
-            return false;
-    }
+    const auto search = [](ps_decoder_s* d, const QString& jsgf) {
+        return ps_set_jsgf_string(d, searchName, jsgf.toUtf8().constData()) == 0 &&
+               ps_set_search(d, searchName) == 0;
+    };
+    if (!search(stream_, translated.jsgf) || !search(grammar_, translated.jsgf))
+        return false;
+    const QStringList rivals = rivalsOf(translated);
+    hasRivals_ = !rivals.isEmpty() && search(rivals_, jsgfGrammar(rivals));
     translated_ = std::move(translated);
     hasGrammar_ = true;
     return true;
+}
+
+QStringList SphinxDecoder::rivalsOf(const TranslatedGrammar& translated) const
+{
+    // Rivals must not sound like any word of a phrase, nor like a phrase as a whole.
+    std::vector<QStringList> kept;
+    for (const PhraseEntry& entry : translated.phrases) {
+        QStringList whole;
+        for (const QString& word : entry.words) {
+            const QStringList phones = phonesOf(dictionaryPronunciation(word).value_or(QString()));
+            kept.push_back(phones);
+            whole += phones;
+        }
+        kept.push_back(whole);
+    }
+    return pickRivals(
+        commonWords_, kept, [this](const QString& word) { return dictionaryPronunciation(word); },
+        settings_.rivalWords);
 }
 
 void SphinxDecoder::feed(const std::int16_t* samples, std::size_t count,
@@ -285,8 +318,12 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
             tonal = tonalShare(audio.data(), audio.size());
             return decodeWhole(phoneLoop_, audio);
         });
+    std::future<std::optional<Pass>> rivalPass =
+        std::async(hasRivals_ ? std::launch::async : std::launch::deferred,
+                   [this, &audio] { return decodeWhole(rivals_, audio); });
     std::optional<Pass> words = decodeWhole(grammar_, audio);
     const std::optional<Pass> phones = phoneLoopPass.get();
+    const std::optional<Pass> rival = hasRivals_ ? rivalPass.get() : std::nullopt;
     result.tonalShare = tonal;
     if (words) {
         // Alternative pronunciations are named "word(2)"; a word not found keeps 0
@@ -305,10 +342,15 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
         }
     }
     const PhraseEntry* entry = words ? translated_.find(words->hypothesis) : nullptr;
+    if (rival)
+        result.rival = rival->hypothesis;
     if (entry) {
         result.candidate = entry->phrase;
         if (phones) {
-            const Evidence evidence = compare(words->segments, phones->segments);
+            Evidence evidence = compare(words->segments, phones->segments);
+            if (rival)
+                compareRival(evidence, words->segments, rival->segments);
+            result.rivalMargin = evidence.rivalMargin;
             result.score = evidence.phraseScore;
             result.wordScore = evidence.worstWordScore;
             result.shortestPhone = evidence.shortestPhone;

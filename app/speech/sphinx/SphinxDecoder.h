@@ -10,11 +10,13 @@ struct ps_decoder_s;
 namespace sphinx {
 
 // PocketSphinx behind PhraseDecoder. One decoder follows the live audio only to find
-// where utterances begin and end. Each finished utterance is then decoded whole, twice:
-// with the grammar, and with a free loop of phones, both taking their cepstral mean and
-// noise estimate from the utterance itself. A phrase is accepted when the grammar's words
-// explain the audio nearly as well as the best phone sequence does; chatter and noise,
-// forced onto some phrase of the grammar, fit it much worse than the phones they really are.
+// where utterances begin and end. Each finished utterance is then decoded whole, three
+// times: with the grammar, with a free loop of phones, and as one of the language's
+// commonest words (Rivals.h), each taking its cepstral mean and noise estimate from the
+// utterance itself. A phrase is accepted when the grammar's words explain the audio nearly
+// as well as the best phone sequence does, and not clearly worse than an ordinary word;
+// chatter and noise, forced onto some phrase of the grammar, fit it much worse than the
+// phones they really are, and a word that is no command fits itself better.
 // Beeps and whistles, which can fit a drawn-out vowel as well as any phones do, are told
 // apart by their power lying in one narrow band (Tonality.h). In loud background noise
 // (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h),
@@ -45,7 +47,9 @@ private:
     };
 
     SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
-                  ps_decoder_s* phoneLoop);
+                  ps_decoder_s* rivals, ps_decoder_s* phoneLoop);
+    // The ordinary words that rival the phrases of `translated`.
+    QStringList rivalsOf(const TranslatedGrammar& translated) const;
     // Takes one 10 ms frame of live audio; ends the utterance when its end is heard.
     void feedFrame(const std::int16_t* frame,
                    const std::function<void(const DecodedUtterance&)>& heard);
@@ -62,9 +66,13 @@ private:
     Settings settings_;
     ps_decoder_s* stream_;    // follows the live audio: where utterances begin and end
     ps_decoder_s* grammar_;   // the grammar, on each whole utterance
+    ps_decoder_s* rivals_;    // the ordinary words, on each whole utterance
     ps_decoder_s* phoneLoop_; // the free phone loop, on each whole utterance
     TranslatedGrammar translated_;
+    // Common words, commonest first, from which each grammar takes its rivals.
+    QStringList commonWords_;
     bool hasGrammar_ = false;
+    bool hasRivals_ = false;
     bool uttStarted_ = false;
     bool inSpeech_ = false;
     int waitFrames_ = 0;      // frames of the pause still to wait; 0: not in a pause

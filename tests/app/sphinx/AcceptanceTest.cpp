@@ -55,6 +55,25 @@ TEST(AcceptanceTest, SpeechLeftToSilenceCountsAgainstThePhrase)
     EXPECT_DOUBLE_EQ(e.phraseScore, -6000.0 / 20);
 }
 
+TEST(AcceptanceTest, AnOrdinaryWordIsComparedOverTheWholeUtterance)
+{
+    // "money" said: the phrase "My Mail" fits its 20 frames by 100 worse than the word
+    // "money" does; the silence around them is scored alike but counts as it is.
+    const std::vector<Segment> grammar{seg("<sil>", 0, 9, -100), seg("my", 10, 19, -300, 2),
+                                       seg("mail", 20, 29, -400, 3), seg("<sil>", 30, 39, -90)};
+    const std::vector<Segment> phones{seg("M", 0, 39, -800)};
+    sphinx::Evidence e = sphinx::compare(grammar, phones);
+    EXPECT_TRUE(std::isinf(e.rivalMargin) && e.rivalMargin > 0); // not compared yet
+    sphinx::compareRival(
+        e, grammar,
+        {seg("<sil>", 0, 11, -110), seg("money", 12, 29, -600, 4), seg("<sil>", 30, 39, -80)});
+    EXPECT_DOUBLE_EQ(e.rivalMargin, (-890.0 - -790.0) / 20);
+    // No ordinary word heard, or no words in the phrase: nothing to hold against it.
+    sphinx::Evidence none = sphinx::compare(grammar, phones);
+    sphinx::compareRival(none, grammar, {});
+    EXPECT_TRUE(std::isinf(none.rivalMargin));
+}
+
 TEST(AcceptanceTest, OddPathsGiveNoFalseEvidence)
 {
     // Silence only: nothing to accept.
@@ -84,7 +103,8 @@ TEST(AcceptanceTest, EveryThresholdCanRejectAndEqualityAccepts)
     e.worstWordScore = -70;
     e.shortestPhone = 4;
     e.longestPhone = 12;
-    const Thresholds limits{-40, -70, 4, 12};
+    e.rivalMargin = -2;
+    const Thresholds limits{-40, -70, 4, 12, -2};
     EXPECT_TRUE(sphinx::accepts(e, limits));
 
     Thresholds stricter = limits;
@@ -98,6 +118,9 @@ TEST(AcceptanceTest, EveryThresholdCanRejectAndEqualityAccepts)
     EXPECT_FALSE(sphinx::accepts(e, stricter));
     stricter = limits;
     stricter.longestPhone = 11.9;
+    EXPECT_FALSE(sphinx::accepts(e, stricter));
+    stricter = limits;
+    stricter.rivalMargin = -1.9;
     EXPECT_FALSE(sphinx::accepts(e, stricter));
 
     // Words whose pronunciations were not known leave the durations unjudged.
@@ -130,6 +153,9 @@ TEST(AcceptanceTest, NoiseLowersTheThresholdsWithinLimits)
     EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 20).worstWord, -70);
     EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, true, 10).phrase, -60);
     EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, -5).phrase, -70);
+    settings.rivalMargin = -2;
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 25).rivalMargin, -2);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, true, 20).rivalMargin, -12);
     // Durations do not depend on noise.
     const Thresholds noisy = sphinx::thresholdsFor(settings, false, 0);
     EXPECT_DOUBLE_EQ(noisy.shortestPhone, settings.shortestPhone);

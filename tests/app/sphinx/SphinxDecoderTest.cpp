@@ -162,6 +162,21 @@ TEST_F(SphinxDecoderTest, RejectsChatterAndNoise)
     EXPECT_EQ(phraseOf(speech("Computer")), "Computer");
 }
 
+TEST_F(SphinxDecoderTest, AnOrdinaryWordThatFitsBetterIsNoCommand)
+{
+    // This voice's "money" fits "My Mail" better than the phones alone, but the word
+    // "money" fits it better still.
+    ASSERT_TRUE(decoder_->loadGrammar(buildGrammarText({"My Mail"}, "Computer"), nullptr));
+    const std::vector<std::int16_t> money = speech("money", "en-us+f3");
+    const std::vector<DecodedUtterance> heard = decode(money);
+    offset_ += static_cast<std::int64_t>(money.size());
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_FALSE(heard[0].phrase);
+    EXPECT_EQ(heard[0].rival, "money");
+    EXPECT_EQ(heard[0].rejection, Rejection::NotACommand);
+    EXPECT_EQ(phraseOf(speech("My Mail", "en-us+f3")), "My Mail");
+}
+
 TEST_F(SphinxDecoderTest, HearsSpeechAfterLongDigitalSilence)
 {
     // As from a noise-gated microphone: seconds of exact zeros, then the phrase.
