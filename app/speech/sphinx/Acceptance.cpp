@@ -80,7 +80,7 @@ Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhra
     const double phrase = shortPhrase ? settings.shortPhraseThreshold : settings.acceptThreshold;
     const double word = shortPhrase ? settings.shortPhraseThreshold : settings.wordThreshold;
     return Thresholds{phrase - relief, word - relief, settings.shortestPhone, settings.longestPhone,
-                      settings.rivalMargin - relief};
+                      settings.rivalMargin};
 }
 
 bool accepts(const Evidence& evidence, const Thresholds& thresholds)

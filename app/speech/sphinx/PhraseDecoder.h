@@ -93,7 +93,8 @@ public:
         int noiseAttenuationDb = 15;
         // Noise under the words costs even the right phrase some of its match: below
         // `quietSnrDb` every threshold is lowered by `noiseReliefPerDb` for each dB less,
-        // down to `noisiestSnrDb`.
+        // down to `noisiestSnrDb`; not the rival margin, as the noise costs the ordinary
+        // words as much.
         double quietSnrDb = 25;
         double noisiestSnrDb = 10;
         double noiseReliefPerDb = 0.25;
