@@ -18,7 +18,10 @@ void Dispatcher::PhraseHeard(const QString& phrase)
 {
     LauncherState& s = c_.state;
     const bool gated = c_.options.startPhraseOn();
-    if (gated && s.startHeard == 0) {
+    // A prompt on screen, or the window switcher, takes its answer until it closes, even
+    // when the start phrase's time ran out while the user was reading it.
+    const bool answering = s.confirmPending != 0 || s.cyclingWindows != 0;
+    if (gated && s.startHeard == 0 && !(answering && phrase != c_.options.startCommand)) {
         if (phrase != c_.options.startCommand)
             return;
         s.startHeard = 1;
@@ -28,7 +31,7 @@ void Dispatcher::PhraseHeard(const QString& phrase)
         c_.answers.Sounding();
         return;
     }
-    if (s.confirmPending != 0 || s.cyclingWindows != 0) {
+    if (answering) {
         answer(phrase);
         return;
     }

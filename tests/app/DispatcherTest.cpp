@@ -195,6 +195,23 @@ TEST_F(DispatcherTest, TheTimerClosesTheStartPhraseWindowExceptWhileCycling)
     EXPECT_FALSE(tcom.isActive());
 }
 
+TEST_F(DispatcherTest, AnOpenPromptTakesItsAnswerAfterTheStartPhraseWindowClosed)
+{
+    options.starter = QStringLiteral("1") + kNul;
+    state.comFirmExe = 1;
+    addCommand(QStringLiteral("Editor"), QStringLiteral("/bin/editor"));
+    hear({"Computer", "Editor"});
+    dispatcher.tcomTick(); // the prompt still counts down
+    EXPECT_EQ(state.startHeard, 0);
+    hear({"Close Window", "Yes"});
+    EXPECT_EQ(journal, (QStringList{"beep", "confirm Editor", "close confirmation",
+                                    "execute [/bin/editor] [] [/bin] 1"}));
+    // Nothing else gets through while no prompt is open.
+    journal.clear();
+    hear({"Yes", "No", "Editor"});
+    EXPECT_TRUE(journal.isEmpty());
+}
+
 TEST_F(DispatcherTest, AStartPhraseThatIsNotANumberCountsAsOff)
 {
     options.starter = QString();
