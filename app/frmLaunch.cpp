@@ -186,7 +186,7 @@ void frmLaunch::buildControls()
     connect(cmdScripter_, &Tabrix::clicked, this, [this] { openScriptEditor(platform_, appPath); });
     connect(cmdOptions_, &Tabrix::clicked, this, [this] { openOptionsDialog(*this, this); });
     connect(cmdAbout_, &Tabrix::clicked, this, &frmLaunch::openAbout);
-    connect(cmdHideF_, &Tabrix::clicked, this, &QWidget::hide);
+    connect(cmdHideF_, &Tabrix::clicked, this, &frmLaunch::hideMainWindow);
     connect(cmdExit_, &Tabrix::clicked, this, &frmLaunch::endProgram);
 }
 
@@ -292,7 +292,20 @@ void frmLaunch::showMainWindow(bool minimised)
 
 void frmLaunch::hideMainWindow()
 {
-    hide();
+    if (Perchly::available()) {
+        hide();
+        return;
+    }
+    // Hidden with no tray icon to come back by, the program could only be reached by
+    // voice: a window on screen is minimised instead, one not shown yet (started with
+    // "/h") is shown.
+    showMainWindow(isVisible());
+    if (!toldNoTray_) {
+        toldNoTray_ = true;
+        std::fprintf(notices_,
+                     "zorv: there is no notification area to hide the window in; it stays open\n");
+        std::fflush(notices_);
+    }
 }
 
 void frmLaunch::openAbout()
@@ -339,7 +352,7 @@ void frmLaunch::connectTray()
     connect(perchly_, &Perchly::activated, this, &frmLaunch::restoreFromTray);
 
     connect(trayMenu_, &frmLaunch2::showChosen, this, &frmLaunch::restoreFromTray);
-    connect(trayMenu_, &frmLaunch2::hideChosen, this, &QWidget::hide);
+    connect(trayMenu_, &frmLaunch2::hideChosen, this, &frmLaunch::hideMainWindow);
     connect(trayMenu_, &frmLaunch2::startListeningChosen, this,
             [this] { listening_.startListening(); });
     connect(trayMenu_, &frmLaunch2::stopListeningChosen, this,

@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <cstdio>
 #include <memory>
 
 class QLabel;
@@ -101,7 +102,10 @@ public:
 
     // MainWindowActions
     void showMainWindow(bool minimised) override;
+    // Into the tray; with no notification area the window stays open (said once on
+    // standard error).
     void hideMainWindow() override;
+    void setNotices(std::FILE* notices) { notices_ = notices; }
     void openAbout() override;
     void showConfirmation(const QString& phrase) override;
     void closeConfirmation() override;
@@ -167,6 +171,8 @@ private:
     std::unique_ptr<Dispatcher> dispatcher_;
     QString executablePath_;
     bool ended_ = false;
+    std::FILE* notices_ = stderr; // where the program says what it did instead
+    bool toldNoTray_ = false;
     bool commandLimitReported_ = false;
 
     QListWidget* lstCmd_ = nullptr;

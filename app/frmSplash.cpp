@@ -49,7 +49,7 @@ void frmSplash::onTimer()
         close();
         break;
     case StartMode::Hidden:
-        main_.hide();
+        main_.hideMainWindow();
         close();
         break;
     case StartMode::Normal:

@@ -48,9 +48,7 @@ void Perchly::setIcon(const QIcon& icon)
 void Perchly::setShow(bool show)
 {
     shown_ = show;
-    // Without a notification area there is nothing to show the icon in.
-    if (show && !available())
-        return;
+    // Also without a notification area: Qt docks a visible icon in one that appears later.
     icon_->setVisible(show);
 }
 

@@ -241,7 +241,8 @@ TEST_F(MainWindowTest, HideButtonHidesAndKeepsTheProgramRunning)
     frmLaunch& w = loaded();
     w.show();
     QTest::mouseClick(control<Tabrix>("cmdHideF"), Qt::LeftButton);
-    EXPECT_FALSE(w.isVisible());
+    // Into the tray; with no notification area to come back by, minimised.
+    EXPECT_EQ(w.isVisible(), !Perchly::available());
     EXPECT_EQ(ended->count(), 0);
     EXPECT_TRUE(recognizer->isRecognising());
 }

@@ -1,10 +1,12 @@
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
+#include "tests/app/speech/CapturedOutput.h"
 #include "tests/support/LauncherFixture.h"
 #include "tray/frmLaunch2.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 namespace {
@@ -82,7 +84,7 @@ TEST_F(TrayTest, ShowAndActivationRestoreAHiddenMinimisedWindowToNormal)
     w.show();
     w.setWindowState(Qt::WindowMinimized);
     menuItem("mnuItemHide")->trigger();
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.isVisible(), !Perchly::available());
 
     menuItem("mnuItemShow")->trigger();
     EXPECT_TRUE(w.isVisible());
@@ -93,6 +95,35 @@ TEST_F(TrayTest, ShowAndActivationRestoreAHiddenMinimisedWindowToNormal)
     emit w.tray()->activated();
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+}
+
+TEST_F(TrayTest, WithoutANotificationAreaTheIconWaitsAndHideMinimises)
+{
+    if (Perchly::available())
+        GTEST_SKIP() << "this desktop has a notification area";
+    frmLaunch& w = loaded();
+    CapturedOutput notices;
+    w.setNotices(notices.file());
+    // Shown all the same, so that it docks in a notification area that appears later.
+    w.tray()->setShow(true);
+    ASSERT_NE(w.tray()->findChild<QSystemTrayIcon*>(), nullptr);
+    EXPECT_TRUE(w.tray()->findChild<QSystemTrayIcon*>()->isVisible());
+
+    // Hidden, the window could only be reached by voice: it is minimised, said once; one
+    // not on screen yet is shown.
+    w.hide();
+    w.hideMainWindow();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.windowState() & Qt::WindowMinimized);
+    for (const char* button : {"cmdHideF", "cmdHideF"}) {
+        w.show();
+        w.setWindowState(Qt::WindowNoState);
+        w.findChild<Tabrix*>(QLatin1String(button))->click();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
+    }
+    EXPECT_EQ(notices.text(),
+              "zorv: there is no notification area to hide the window in; it stays open\n");
 }
 
 TEST_F(TrayTest, StopAndStartItemsSwitchTheSameFourPlacesAsTheButtons)
