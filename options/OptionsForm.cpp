@@ -31,6 +31,29 @@ QString quoted(const QString& caption)
     return QLatin1Char('"') + caption + QLatin1Char('"');
 }
 
+// A number as the user's locale writes it, without grouping: "32767" seconds is not to be
+// read as "32.767" seconds, nor the other way round.
+QString plainNumber(double value, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'g', 10);
+}
+
+// A field of whole `1 / scale` seconds that must hold no negative time.
+std::optional<std::int16_t> secondsField(const QString& text, double scale, const QLocale& locale)
+{
+    const auto value = roundedField(text, scale, locale);
+    return value && *value >= 0 ? value : std::nullopt;
+}
+
+OptionsFormError secondsError(OptionsFormError::Field field, const QString& caption, double scale,
+                              const QLocale& locale)
+{
+    return OptionsFormError{field, QStringLiteral("%1 must be a number of seconds from 0 to %2.")
+                                       .arg(quoted(caption), plainNumber(kMax / scale, locale))};
+}
+
 } // namespace
 
 std::optional<std::int16_t> roundedField(const QString& text, double scale, const QLocale& locale)
@@ -47,9 +70,7 @@ std::optional<std::int16_t> roundedField(const QString& text, double scale, cons
 
 QString secondsText(std::int16_t milliseconds, const QLocale& locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(milliseconds / 1000.0, 'g', 10);
+    return plainNumber(milliseconds / 1000.0, locale);
 }
 
 QString capitalisedStartCommand(QString phrase)
@@ -63,23 +84,18 @@ std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsF
                                                                   const QLocale& locale)
 {
     using Field = OptionsFormError::Field;
-    const auto t1t = roundedField(input.t1tSeconds, 1, locale);
+    // A negative time would keep the prompt, or the start phrase's window, open for ever.
+    const auto t1t = secondsField(input.t1tSeconds, 1, locale);
     if (!t1t)
-        return OptionsFormError{
-            Field::T1t,
-            QStringLiteral("%1 must be a number of seconds from %2 to %3.")
-                .arg(quoted(QStringLiteral("How long to display comfirmation screen (Sec.)")),
-                     locale.toString(static_cast<int>(kMin)),
-                     locale.toString(static_cast<int>(kMax)))};
-    const auto tcomt = roundedField(input.tcomtSeconds, 1000, locale);
+        return secondsError(Field::T1t,
+                            QStringLiteral("How long to display comfirmation screen (Sec.)"), 1,
+                            locale);
+    const auto tcomt = secondsField(input.tcomtSeconds, 1000, locale);
     if (!tcomt)
-        return OptionsFormError{
-            Field::Tcomt,
-            QStringLiteral("%1 must be a number of seconds from %2 to %3.")
-                .arg(quoted(QStringLiteral("How long to wait for a command after hearing the "
-                                           "'Start Command' (Sec.)")),
-                     secondsText(std::numeric_limits<std::int16_t>::min(), locale),
-                     secondsText(std::numeric_limits<std::int16_t>::max(), locale))};
+        return secondsError(Field::Tcomt,
+                            QStringLiteral("How long to wait for a command after hearing the "
+                                           "'Start Command' (Sec.)"),
+                            1000, locale);
     if (input.useStartCommand && input.startCommand.isEmpty())
         return OptionsFormError{Field::StartCommand,
                                 QStringLiteral("%1 must not be empty while %2 is ticked.")

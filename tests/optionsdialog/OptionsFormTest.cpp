@@ -85,7 +85,14 @@ TEST(OptionsFormTest, TheFirstBadFieldIsNamedAndAnEmptyPhraseOnlyCountsWhenUsed)
     ASSERT_TRUE(e);
     EXPECT_EQ(e->field, Field::T1t);
     EXPECT_EQ(e->message, QStringLiteral("\"How long to display comfirmation screen (Sec.)\" must "
-                                         "be a number of seconds from -32768 to 32767."));
+                                         "be a number of seconds from 0 to 32767."));
+    for (const char* negative : {"-1", "-0.6"}) {
+        in.t1tSeconds = QString::fromLatin1(negative);
+        EXPECT_EQ(errorOf(in)->field, Field::T1t) << negative;
+    }
+    in.t1tSeconds = QStringLiteral("-0.4"); // rounds to 0: no time at all is allowed
+    in.tcomtSeconds = QStringLiteral("-1");
+    EXPECT_EQ(errorOf(in)->field, Field::Tcomt);
 
     in.t1tSeconds = QStringLiteral("3");
     e = errorOf(in);
@@ -93,7 +100,7 @@ TEST(OptionsFormTest, TheFirstBadFieldIsNamedAndAnEmptyPhraseOnlyCountsWhenUsed)
     EXPECT_EQ(e->field, Field::Tcomt);
     EXPECT_EQ(e->message, QStringLiteral("\"How long to wait for a command after hearing the "
                                          "'Start Command' (Sec.)\" must be a number of seconds "
-                                         "from -32.768 to 32.767."));
+                                         "from 0 to 32.767."));
 
     in.tcomtSeconds = QStringLiteral("2.5");
     in.startCommand.clear();
