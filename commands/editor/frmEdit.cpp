@@ -24,6 +24,10 @@ namespace {
 
 const QString kSameName = QStringLiteral("You can not have two commands with the same name!");
 const QString kNothingSelected = QStringLiteral("Select the command to change in the list first.");
+const QString kNoPhrase = QStringLiteral("Type the phrase to say for this command.");
+const QString kNoPath =
+    QStringLiteral("Give the program, document or script this phrase starts (Browse or Use "
+                   "Script).");
 
 // Stored text ends with a NUL; the fields show what comes before it.
 QString storedText(const RegValue& value)
@@ -142,6 +146,10 @@ void frmEdit::clearCon()
     txtName_->clear();
     txtPath_->clear();
     chkActive_->setChecked(false);
+    // Empty fields belong to no entry: Delete must not act on one still marked.
+    const QSignalBlocker quiet(lstList_);
+    lstList_->clearSelection();
+    lstList_->setCurrentRow(-1);
 }
 
 // Entry k of the list is row k + 1 of the table.
@@ -214,12 +222,15 @@ void frmEdit::onAdd()
         showViewingButtons();
         return;
     }
-    if (!phrase.isEmpty() && !target.isEmpty()) {
-        AddCommand(link_.registry(), link_.commandTable(), normalisePhrase(phrase), target,
-                   chkActive_->isChecked());
-        link_.reloadCommands();
-        fillList();
+    // What was typed stays, with the New buttons, until the missing part is given.
+    if (phrase.isEmpty() || target.isEmpty()) {
+        refuse(phrase.isEmpty() ? kNoPhrase : kNoPath);
+        return;
     }
+    AddCommand(link_.registry(), link_.commandTable(), normalisePhrase(phrase), target,
+               chkActive_->isChecked());
+    link_.reloadCommands();
+    fillList();
     onCancelNew();
 }
 

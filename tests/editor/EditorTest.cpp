@@ -121,6 +121,11 @@ TEST_F(EditorTest, StatesFollowTheButtonsPressed)
     EXPECT_TRUE(name->text().isEmpty() && path->text().isEmpty());
     EXPECT_EQ(target("Mail"), std::nullopt);
     EXPECT_EQ(count(), QStringLiteral("2"));
+
+    // The entry selected before New is no longer marked: Delete removes nothing.
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    click("cmdDel");
+    EXPECT_EQ(count(), QStringLiteral("2"));
 }
 
 TEST_F(EditorTest, AddStoresTheNormalisedCommandAndTheMainWindowFollows)
@@ -143,15 +148,22 @@ TEST_F(EditorTest, AddStoresTheNormalisedCommandAndTheMainWindowFollows)
     EXPECT_TRUE(ed<QLineEdit>("txtName")->text().isEmpty());
     EXPECT_TRUE(store.dialogs.messages.empty());
 
-    // Without a target nothing is stored and nothing is said.
+    // Without a target or a phrase nothing is stored, the user is told what is missing,
+    // and what was typed stays to be completed.
     click("cmdNew");
     type("txtName", QStringLiteral("Mail"));
     click("cmdAdd");
+    type("txtName", QString());
+    type("txtPath", QStringLiteral("/usr/bin/mutt"));
+    click("cmdAdd");
     EXPECT_EQ(target("Mail"), std::nullopt);
     EXPECT_EQ(count(), QStringLiteral("1"));
-    EXPECT_EQ(shownButtons(e), kViewing);
-    EXPECT_FALSE(ed<QLineEdit>("txtName")->isEnabled());
-    EXPECT_TRUE(store.dialogs.messages.empty());
+    EXPECT_EQ(shownButtons(e), kNew);
+    EXPECT_TRUE(ed<QLineEdit>("txtName")->isEnabled());
+    EXPECT_EQ(ed<QLineEdit>("txtPath")->text(), QStringLiteral("/usr/bin/mutt"));
+    ASSERT_EQ(store.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(store.dialogs.messages[0].text.startsWith("Give the program"));
+    EXPECT_TRUE(store.dialogs.messages[1].text.startsWith("Type the phrase"));
 }
 
 TEST_F(EditorTest, AddRefusesAPhraseThatDiffersOnlyInCase)
