@@ -40,19 +40,11 @@ QPointer<frmAbout>& openWindow()
 } // namespace
 
 frmAbout::frmAbout(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window), link_(link), mainWindow_(mainWindow)
+    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Ombrel Sarquen Information"));
-    if (mainWindow) {
-        setWindowIcon(mainWindow->windowIcon());
-        // The window belongs to the main window; it goes when the main window goes.
-        connect(mainWindow, &QObject::destroyed, this, [this] {
-            finished_ = true;
-            deleteLater();
-        });
-    }
     choosePrinter_ = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(QStringLiteral("Print Help File"));

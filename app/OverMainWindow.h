@@ -3,7 +3,9 @@
 #include "app/MainWindowLink.h"
 
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 // Windows opened over the main window (the command editor, options, about): while one
 // is up the main window ignores the user and recognition pauses if the program
@@ -24,6 +26,32 @@ inline void releaseMainWindow(MainWindowLink& link)
         link.resumeRecognition();
 }
 
+// The window flags of a window opened over the main window: a dialog that belongs to it,
+// so that the window manager keeps it above the main window.
+constexpr Qt::WindowFlags overMainWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint;
+
+// Centres `window` on the main window (on the screen when the main window is not shown),
+// kept whole on that screen's free area.
+inline void placeOverMainWindow(QWidget* window, QWidget* mainWindow)
+{
+    const bool overMain =
+        mainWindow && mainWindow->isVisible() && !(mainWindow->windowState() & Qt::WindowMinimized);
+    QScreen* screen = overMain ? mainWindow->screen() : window->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QPoint centre = overMain ? mainWindow->frameGeometry().center() : free.center();
+    QRect placed(QPoint(0, 0), window->frameGeometry().size().expandedTo(window->size()));
+    placed.moveCenter(centre);
+    placed.moveLeft(std::clamp(placed.left(), free.left(),
+                               std::max(free.left(), free.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), free.top(),
+                              std::max(free.top(), free.bottom() - placed.height() + 1)));
+    window->move(placed.topLeft());
+}
+
 // Shows a new `Window(link, mainWindow)` over the main window, or brings the one that is
 // already open to the front.
 template <typename Window>
@@ -36,6 +64,8 @@ Window* showOverMainWindow(QPointer<Window>& open, MainWindowLink& link, QWidget
     }
     holdMainWindow(link);
     open = new Window(link, mainWindow);
+    // Placed once shown: only then has its layout given it its final size.
     open->show();
+    placeOverMainWindow(open, mainWindow);
     return open;
 }

@@ -489,6 +489,12 @@ void frmLaunch::changeEvent(QEvent* event)
 
 void frmLaunch::closeEvent(QCloseEvent* event)
 {
+    // While a window over it is open (it is disabled then), the close box is ignored like
+    // every other click: ending now would lose what that window holds.
+    if (!isEnabled() && !ended_) {
+        event->ignore();
+        return;
+    }
     event->accept();
     endProgram();
 }

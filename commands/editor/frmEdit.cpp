@@ -40,9 +40,7 @@ QString storedText(const RegValue& value)
 } // namespace
 
 frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      link_(link), mainWindow_(mainWindow)
+    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Commands"));

@@ -76,19 +76,11 @@ QPointer<frmOptions>& openDialog()
 } // namespace
 
 frmOptions::frmOptions(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Window), link_(link), mainWindow_(mainWindow)
+    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Options"));
-    if (mainWindow) {
-        setWindowIcon(mainWindow->windowIcon());
-        // The window belongs to the main window; it goes when the main window goes.
-        connect(mainWindow, &QObject::destroyed, this, [this] {
-            finished_ = true;
-            deleteLater();
-        });
-    }
     buildControls();
     load();
 }

@@ -64,6 +64,10 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
 TEST_F(MainWindowTest, EditOptionsAndAboutOpenTheirWindowsOverADisabledMainWindow)
 {
     loaded();
+    // Near the screen's bottom right corner: the windows must still come out whole.
+    const QRect free = main->screen()->availableGeometry();
+    main->show();
+    main->move(free.right() - main->width() / 2, free.bottom() - main->height() / 2);
     const std::map<std::string, QString> windows{{"cmdEdit", QStringLiteral("frmEdit")},
                                                  {"cmdOptions", QStringLiteral("frmOptions")},
                                                  {"cmdAbout", QStringLiteral("frmAbout")}};
@@ -78,6 +82,12 @@ TEST_F(MainWindowTest, EditOptionsAndAboutOpenTheirWindowsOverADisabledMainWindo
         ASSERT_NE(opened, nullptr) << button;
         EXPECT_FALSE(main->isEnabled()) << button;
         EXPECT_EQ(recognizer->calls, QStringList{"StopRecognition"}) << button;
+        // It belongs to the main window and stays whole on screen.
+        EXPECT_EQ(opened->parentWidget(), main.get()) << button;
+        EXPECT_TRUE(free.contains(opened->geometry())) << button;
+        // The close box of the main window does nothing meanwhile.
+        EXPECT_FALSE(main->close()) << button;
+        EXPECT_EQ(ended->count(), 0) << button;
         opened->close();
         EXPECT_TRUE(main->isEnabled()) << button;
         EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StartRecognition")) << button;
