@@ -2,9 +2,8 @@
 BUILD ?= build
 PROGRAM := $(BUILD)/program
 PREFIX ?= $(HOME)/.local
-PRODUCT_KEY := HKLM\Software\Ombrel Online\Sarquen
 
-.PHONY: all deps test-deps configure build store run test bench bench-speech format install clean
+.PHONY: all deps test-deps configure build run test bench bench-speech format install clean
 
 all: build
 
@@ -20,12 +19,7 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
-# A new store gets the product's keys and first values.
-store: build
-	@$(PROGRAM)/sarquen-reg query '$(PRODUCT_KEY)' >/dev/null 2>&1 || \
-	  $(PROGRAM)/sarquen-reg import data/defaults.reg
-
-run: store
+run: build
 	$(PROGRAM)/zorv
 
 test: test-deps build

@@ -2,6 +2,7 @@
 
 #include "app/AppPath.h"
 #include "app/AppTitle.h"
+#include "app/NewStore.h"
 #include "app/StartMode.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
@@ -17,6 +18,8 @@
 #include "platform/x11/X11Desktop.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <memory>
 
 namespace StarterMod {
@@ -57,6 +60,13 @@ int Main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::SqliteRegistry registry(platform::SqliteRegistry::defaultPath());
+    const QString storeProblem = setUpNewStore(
+        registry,
+        QFileInfo(runningExecutablePath()).dir().filePath(QStringLiteral("defaults.reg")));
+    if (!storeProblem.isEmpty()) {
+        std::fprintf(stderr, "zorv: %s\n", storeProblem.toLocal8Bit().constData());
+        std::fflush(stderr);
+    }
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
     platform::X11Desktop desktop;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built program for the current user: the program folder with its files
 # (writable, because scripts are saved beside the program), links on PATH, a menu
-# entry and its icon. The store gets its first values if it has none.
+# entry and its icon. The program gives a new store its first values itself.
 set -euo pipefail
 build=${1:-build}
 prefix=${2:-$HOME/.local}
@@ -29,6 +29,4 @@ Terminal=false
 Categories=Utility;Accessibility;
 DESKTOP
 
-"$program/sarquen-reg" query 'HKLM\Software\Ombrel Online\Sarquen' >/dev/null 2>&1 ||
-  "$program/sarquen-reg" import data/defaults.reg
 echo "Installed in $program; run it with: zorv"
