@@ -3,6 +3,7 @@
 #include "app/AppPath.h"
 #include "app/AppTitle.h"
 #include "app/NewStore.h"
+#include "app/SingleInstance.h"
 #include "app/StartMode.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
@@ -59,6 +60,12 @@ int Main(int argc, char** argv)
     // ends only when the main window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A program already running for this store takes over: its window comes forward.
+    const QString commandLine = commandLineText(QApplication::arguments());
+    SingleInstance instance(SingleInstance::socketFor(platform::SqliteRegistry::defaultPath()));
+    if (!instance.claim(commandLine))
+        return 0;
+
     platform::SqliteRegistry registry(platform::SqliteRegistry::defaultPath());
     const QString storeProblem = setUpNewStore(
         registry,
@@ -81,8 +88,10 @@ int Main(int argc, char** argv)
     if (!speech.notice.isEmpty())
         main.showSpeechNotice(speech.notice);
     QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&instance, &SingleInstance::startedAgain, &main,
+                     [&main](const QString& line) { main.startedAgain(startModeFor(line)); });
 
-    auto* splash = new frmSplash(main, commandLineText(QApplication::arguments()));
+    auto* splash = new frmSplash(main, commandLine);
     splash->load();
     splash->show();
     return QApplication::exec();

@@ -449,6 +449,21 @@ void frmLaunch::restorewin()
     windows_->restorewin();
 }
 
+void frmLaunch::startedAgain(StartMode mode)
+{
+    switch (mode) {
+    case StartMode::Normal:
+        restoreFromTray();
+        break;
+    case StartMode::Minimised:
+        showMainWindow(true);
+        break;
+    case StartMode::Hidden:
+        hideMainWindow();
+        break;
+    }
+}
+
 void frmLaunch::restoreFromTray()
 {
     setWindowState(Qt::WindowNoState);

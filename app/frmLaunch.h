@@ -4,6 +4,7 @@
 #include "app/LauncherState.h"
 #include "app/Listening.h"
 #include "app/MainWindowLink.h"
+#include "app/StartMode.h"
 #include "commands/CommandTable.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
@@ -106,6 +107,9 @@ public:
     // standard error).
     void hideMainWindow() override;
     void setNotices(std::FILE* notices) { notices_ = notices; }
+    // The program was started again: the window comes forward, or is minimised or hidden
+    // as that start's switch says.
+    void startedAgain(StartMode mode);
     void openAbout() override;
     void showConfirmation(const QString& phrase) override;
     void closeConfirmation() override;

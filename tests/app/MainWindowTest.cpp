@@ -257,6 +257,22 @@ TEST_F(MainWindowTest, HideButtonHidesAndKeepsTheProgramRunning)
     EXPECT_TRUE(recognizer->isRecognising());
 }
 
+TEST_F(MainWindowTest, StartedAgainTheWindowComesForwardAsTheSwitchSays)
+{
+    frmLaunch& w = loaded();
+    w.hide();
+    w.startedAgain(StartMode::Normal);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+    w.startedAgain(StartMode::Minimised);
+    EXPECT_TRUE(w.isVisible() && (w.windowState() & Qt::WindowMinimized));
+    w.startedAgain(StartMode::Normal);
+    EXPECT_EQ(w.windowState(), Qt::WindowNoState);
+    w.startedAgain(StartMode::Hidden);
+    EXPECT_EQ(w.isVisible(), !Perchly::available());
+    EXPECT_EQ(ended->count(), 0);
+}
+
 TEST_F(MainWindowTest, AStoppedRecogniserPassesNoPhraseOn)
 {
     loaded();
