@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 using twips::place;
 
@@ -48,6 +49,13 @@ frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
     setFixedSize(twips::toPixels(7830), twips::toPixels(3390));
     buildControls();
     twips::fitCaptions(this);
+    // "Path:" can be wider than its place in the user's font: the field starts after it
+    // and keeps its right edge.
+    const int pathStart = std::max(txtPath_->x(), label2_->geometry().right() + 4);
+    txtPath_->setGeometry(pathStart, txtPath_->y(), txtPath_->geometry().right() + 1 - pathStart,
+                          txtPath_->height());
+    // A long path shows its beginning; the whole of it is the field's tooltip.
+    connect(txtPath_, &QLineEdit::textChanged, txtPath_, &QWidget::setToolTip);
 
     fillList();
     hideCon();
@@ -194,6 +202,7 @@ void frmEdit::onSelected(int row)
     const CommandTable& table = link_.commandTable();
     txtName_->setText(storedText(table.phrases[row + 1]));
     txtPath_->setText(storedText(table.targets[row + 1]));
+    txtPath_->setCursorPosition(0);
     chkActive_->setChecked(table.checks[row + 1].toInt32() == 1);
 }
 

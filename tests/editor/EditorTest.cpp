@@ -56,7 +56,10 @@ TEST_F(EditorTest, ControlsCarryTheirCaptionsAndTwipGeometry)
     // The window is as designed, only wider where the desktop's font needs the room.
     EXPECT_EQ(e.height(), px(3390));
     EXPECT_GE(e.width(), px(7830));
-    EXPECT_EQ(ed<QLineEdit>("txtPath")->geometry(), QRect(px(4365), px(690), px(3195), px(285)));
+    // The path field keeps its right edge; it starts after "Path:" where that is wider.
+    const QRect path = ed<QLineEdit>("txtPath")->geometry();
+    EXPECT_EQ(path.right(), QRect(px(4365), px(690), px(3195), px(285)).right());
+    EXPECT_GE(path.left(), px(4365));
     EXPECT_EQ(ed<Tabrix>("cmdAdd")->geometry(), ed<Tabrix>("cmdNew")->geometry());
     EXPECT_EQ(ed<Tabrix>("cmdAddCancel")->geometry(), ed<Tabrix>("cmdDel")->geometry());
 }
@@ -74,6 +77,8 @@ TEST_F(EditorTest, EveryCaptionIsShownWholeInsideTheWindow)
             EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
         EXPECT_LE(w->geometry().right(), e.width()) << w->objectName().toStdString();
     }
+    // No caption is covered by the field beside it.
+    EXPECT_FALSE(ed<QLabel>("Label2")->geometry().intersects(ed<QLineEdit>("txtPath")->geometry()));
     // Controls keep their places: only widths grow.
     EXPECT_EQ(check->pos(), QPoint(int(std::lround(4920 / frmCheck::twipsPerPixel())),
                                    int(std::lround(1380 / frmCheck::twipsPerPixel()))));
@@ -103,6 +108,9 @@ TEST_F(EditorTest, StatesFollowTheButtonsPressed)
     EXPECT_TRUE(check->isChecked());
     select(1);
     EXPECT_EQ(path->text(), QStringLiteral("/usr/bin/galculator"));
+    // Shown from its beginning, whole as the tooltip.
+    EXPECT_EQ(path->cursorPosition(), 0);
+    EXPECT_EQ(path->toolTip(), QStringLiteral("/usr/bin/galculator"));
     EXPECT_FALSE(check->isChecked());
 
     // New: empty fields, the list locked.
