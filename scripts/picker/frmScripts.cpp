@@ -35,7 +35,17 @@ frmScripts::frmScripts(const QString& appPath, std::function<void(const QString&
     file_->setGeometry(toPixels(30), toPixels(30), toPixels(2295), toPixels(675));
 
     ensureScriptsFolder(appPath);
-    file_->addItems(scriptfiles::scriptNames(folder_));
+    const QStringList names = scriptfiles::scriptNames(folder_);
+    file_->addItems(names);
+    if (names.isEmpty()) {
+        // An empty box says nothing: one line that cannot be picked says where scripts go.
+        auto* none = new QListWidgetItem(QStringLiteral("No scripts yet. Scripts are kept in %1")
+                                             .arg(QDir::toNativeSeparators(folder_)),
+                                         file_);
+        none->setFlags(Qt::NoItemFlags);
+        none->setToolTip(none->text());
+        file_->setWordWrap(true);
+    }
 
     connect(file_, &QListWidget::itemDoubleClicked, this, &frmScripts::onDoubleClicked);
 }
@@ -52,6 +62,8 @@ void frmScripts::setShowState(int state)
 
 void frmScripts::onDoubleClicked(QListWidgetItem* item)
 {
+    if (!(item->flags() & Qt::ItemIsEnabled))
+        return;
     if (chosen_)
         chosen_(folder_ + item->text());
     setShowState(0);

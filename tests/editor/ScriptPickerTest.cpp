@@ -20,7 +20,12 @@ TEST_F(ScriptPickerTest, AMissingScriptsFolderIsCreatedAndListsNothing)
     TempDir folder;
     frmScripts picker(folder.path() + QStringLiteral("/"), {}, nullptr);
     EXPECT_TRUE(QDir(folder.file(QStringLiteral("Scripts"))).exists());
-    EXPECT_EQ(fileList(&picker)->count(), 0);
+    // One line that cannot be picked says where scripts are kept.
+    ASSERT_EQ(fileList(&picker)->count(), 1);
+    QListWidgetItem* none = fileList(&picker)->item(0);
+    EXPECT_EQ(none->text(),
+              QStringLiteral("No scripts yet. Scripts are kept in %1/Scripts/").arg(folder.path()));
+    EXPECT_FALSE(none->flags() & (Qt::ItemIsEnabled | Qt::ItemIsSelectable));
     EXPECT_EQ(fileList(&picker)->toolTip(), QStringLiteral("Double Click to Select"));
     EXPECT_EQ(picker.ShowState(), 0);
 }
