@@ -393,9 +393,9 @@ void frmLaunch::showSpeechNotice(const QString& notice)
 {
     // The line on standard error starts with the program's name; the window needs only
     // the reason.
-    QString text = notice;
-    text.remove(QRegularExpression(QStringLiteral("^zorv: speech: ")));
-    lblHeard_->setText(text);
+    speechNotice_ = notice;
+    speechNotice_.remove(QRegularExpression(QStringLiteral("^zorv: speech: ")));
+    lblHeard_->setText(speechNotice_);
     lblHeard_->setWordWrap(true);
 }
 
@@ -534,6 +534,22 @@ void frmLaunch::setStartButtonShown(bool shown)
 void frmLaunch::setStopButtonShown(bool shown)
 {
     cmdStop_->setVisible(shown);
+    if (!shown)
+        clearHeard();
+}
+
+void frmLaunch::setMainWindowEnabled(bool enabled)
+{
+    setEnabled(enabled);
+    // Held by a window over it, the program hears nothing: what it heard last is stale.
+    if (!enabled)
+        clearHeard();
+}
+
+void frmLaunch::clearHeard()
+{
+    lblHeard_->setText(speechNotice_);
+    prgLevel_->setValue(0);
 }
 
 bool frmLaunch::stopButtonShown() const

@@ -120,7 +120,7 @@ public:
     bool isListening() const override { return listening_.isListening(); }
     void pauseRecognition() override { listening_.pauseRecognition(); }
     void resumeRecognition() override { listening_.resumeRecognition(); }
-    void setMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
+    void setMainWindowEnabled(bool enabled) override;
     const Options& currentOptions() const override { return options; }
     void applyOptions(const Options& newOptions) override;
     std::int16_t comFirmExe() const override { return state.comFirmExe; }
@@ -154,6 +154,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Back to the speech notice (if any) and a silent level meter.
+    void clearHeard();
     void buildControls();
     void connectTray();
     void selectVoice();
@@ -177,6 +179,7 @@ private:
     bool ended_ = false;
     std::FILE* notices_ = stderr; // where the program says what it did instead
     bool toldNoTray_ = false;
+    QString speechNotice_; // why speech works as it does, shown where phrases are heard
     bool commandLimitReported_ = false;
 
     QListWidget* lstCmd_ = nullptr;

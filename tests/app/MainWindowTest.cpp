@@ -372,6 +372,16 @@ TEST_F(MainWindowTest, ShowsWhatWasHeardAndWhatWasNot)
     // With the reason, so that the user knows what to change.
     emit recognizer->notUnderstood(QStringLiteral("too quiet"));
     EXPECT_EQ(heard->text(), QStringLiteral("Heard: not understood (too quiet)"));
+    // Stale once the program stops hearing: a window over it, or listening stopped.
+    for (const char* stop : {"cmdOptions", "cmdStop"}) {
+        recognizer->hear(QStringLiteral("Computer"));
+        QTest::mouseClick(control<Tabrix>(stop), Qt::LeftButton);
+        EXPECT_EQ(heard->text(), QString()) << stop;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("frmOptions"))
+                w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
     // Typed phrases have no sound level to show.
     EXPECT_TRUE(main->findChild<QWidget*>(QStringLiteral("prgLevel"))->isHidden());
 }
@@ -384,6 +394,10 @@ TEST_F(MainWindowTest, SaysWhySpeechIsTypedInsteadOfHeard)
 {
     frmLaunch& w = loaded();
     w.showSpeechNotice(QStringLiteral("zorv: speech: using the console engine: no microphone"));
+    EXPECT_EQ(control<QLabel>("lblHeard")->text(),
+              QStringLiteral("using the console engine: no microphone"));
+    // Listening stopped, the notice is what is left.
+    QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
     EXPECT_EQ(control<QLabel>("lblHeard")->text(),
               QStringLiteral("using the console engine: no microphone"));
 }
