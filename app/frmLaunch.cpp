@@ -33,7 +33,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -391,10 +390,7 @@ void frmLaunch::onStopClicked()
 
 void frmLaunch::showSpeechNotice(const QString& notice)
 {
-    // The line on standard error starts with the program's name; the window needs only
-    // the reason.
     speechNotice_ = notice;
-    speechNotice_.remove(QRegularExpression(QStringLiteral("^zorv: speech: ")));
     lblHeard_->setText(speechNotice_);
     lblHeard_->setWordWrap(true);
 }

@@ -31,41 +31,60 @@ QString noModel()
         .arg(QLatin1String(kSphinxModelDir));
 }
 
+const QString kNoMicrophone = QStringLiteral("No microphone found");
+const QString kNoModel = QStringLiteral("The speech model is not installed");
+const QString kNoEngine = QStringLiteral("This build has no speech recognition");
+const QString kTypedAsked = QStringLiteral("SARQUEN_SPEECH asks for an unknown engine");
+
+SpeechChoice console(const QString& reason, const QString& cause)
+{
+    return {SpeechEngine::Console, usingConsole(reason), cause};
+}
+
 } // namespace
+
+QString speechOffText(const QString& cause, bool typedPhrasesTaken)
+{
+    QString text = cause + QStringLiteral(" \u2014 speech recognition is off.");
+    if (cause == kNoMicrophone)
+        text += QStringLiteral(" Check the sound settings.");
+    if (typedPhrasesTaken)
+        text += QStringLiteral(" Phrases typed in the terminal are taken instead.");
+    return text;
+}
 
 SpeechChoice chooseSpeechEngine(const SpeechSetting& setting)
 {
     const QString& requested = setting.requested;
     if (requested == QLatin1String("console"))
-        return {SpeechEngine::Console, {}};
+        return {SpeechEngine::Console, {}, {}};
 
     if (requested == QLatin1String("sphinx")) {
         if (!setting.sphinxBuilt)
-            return {SpeechEngine::Console,
-                    usingConsole("SARQUEN_SPEECH=sphinx, but " + notBuilt())};
+            return console("SARQUEN_SPEECH=sphinx, but " + notBuilt(), kNoEngine);
         if (!setting.modelPresent)
-            return {SpeechEngine::Console, usingConsole("SARQUEN_SPEECH=sphinx, but " + noModel())};
-        return {SpeechEngine::Sphinx, {}};
+            return console("SARQUEN_SPEECH=sphinx, but " + noModel(), kNoModel);
+        return {SpeechEngine::Sphinx, {}, {}};
     }
 
     if (!requested.isEmpty()) {
-        return {SpeechEngine::Console,
-                usingConsole(QStringLiteral("SARQUEN_SPEECH has the unknown value \"%1\" "
-                                            "(known values: console, sphinx)")
-                                 .arg(requested))};
+        return console(QStringLiteral("SARQUEN_SPEECH has the unknown value \"%1\" "
+                                      "(known values: console, sphinx)")
+                           .arg(requested),
+                       kTypedAsked);
     }
 
     if (!setting.sphinxBuilt)
-        return {SpeechEngine::Console, usingConsole(notBuilt())};
+        return console(notBuilt(), kNoEngine);
     if (!setting.modelPresent)
-        return {SpeechEngine::Console, usingConsole(noModel())};
+        return console(noModel(), kNoModel);
     if (!setting.audioAvailable) {
-        return {SpeechEngine::Console,
-                usingConsole(QStringLiteral("no audio source (SARQUEN_AUDIO_IN names no "
-                                            "readable file and no PulseAudio server is "
-                                            "reachable)"))};
+        return console(QStringLiteral("no audio source (SARQUEN_AUDIO_IN names no "
+                                      "readable file and no PulseAudio server is "
+                                      "reachable)"),
+                       kNoMicrophone);
     }
-    return {SpeechEngine::Sphinx, {}};
+    return {SpeechEngine::Sphinx, {}, {}};
 }
 
 bool audioSourceAvailable()
@@ -100,19 +119,23 @@ void printLine(std::FILE* err, const QString& line)
     std::fflush(err);
 }
 
-// The listening engines, or nothing (with the reason) when the model or the audio
-// cannot be opened.
-std::optional<SpeechPair> createSphinx(QObject* parent, QString* error)
+// The listening engines, or nothing (with the reason, and its cause for the window)
+// when the model or the audio cannot be opened.
+std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString* cause)
 {
     std::unique_ptr<PhraseDecoder> decoder =
         PhraseDecoder::create(PhraseDecoder::defaultSettings(), error);
-    if (!decoder)
+    if (!decoder) {
+        *cause = kNoModel;
         return std::nullopt;
+    }
     const QString audioIn = qEnvironmentVariable("SARQUEN_AUDIO_IN");
     std::unique_ptr<platform::AudioInput> input =
         audioIn.isEmpty() ? platform::makeMicrophoneInput() : platform::makeFileInput(audioIn);
-    if (!input->open(error))
+    if (!input->open(error)) {
+        *cause = kNoMicrophone;
         return std::nullopt;
+    }
     auto* synthesizer = new EspeakSynthesizer(parent);
     auto* recognizer = new SphinxRecognizer(
         std::move(decoder), std::move(input), [synthesizer] { return synthesizer->isSpeaking(); },
@@ -125,17 +148,20 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error)
 SpeechPair createSpeech(QObject* parent, std::FILE* err)
 {
     const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
-    QString notice = choice.message;
+    QString line = choice.message;
+    QString cause = choice.windowText;
     if (choice.engine == SpeechEngine::Sphinx) {
         QString error;
-        if (std::optional<SpeechPair> sphinx = createSphinx(parent, &error))
+        if (std::optional<SpeechPair> sphinx = createSphinx(parent, &error, &cause))
             return *sphinx;
-        notice = usingConsole(error);
+        line = usingConsole(error);
     }
-    if (!notice.isEmpty())
-        printLine(err, notice);
+    if (!line.isEmpty())
+        printLine(err, line);
     SpeechPair pair;
-    pair.notice = notice;
+    // The details are on standard error; the window says what it means for the user.
+    if (!cause.isEmpty())
+        pair.notice = speechOffText(cause, isatty(STDIN_FILENO) != 0);
     pair.engine = SpeechEngine::Console;
     pair.recognizer = new ConsoleRecognizer(STDIN_FILENO, parent);
     pair.synthesizer = new ConsoleSynthesizer(stdout, parent);

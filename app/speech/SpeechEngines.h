@@ -34,7 +34,13 @@ struct SpeechChoice
     SpeechEngine engine = SpeechEngine::Console;
     // The one line for standard error (without line end), or empty for none.
     QString message;
+    // The same for the main window, in words a user acts on; empty for none.
+    QString windowText;
 };
+
+// What the window says when speech cannot be heard: `cause` and that recognition is off,
+// and, only when standard input is a terminal, that phrases typed there are taken.
+QString speechOffText(const QString& cause, bool typedPhrasesTaken);
 
 // SARQUEN_SPEECH=console picks the console engine; "sphinx" picks PocketSphinx when it
 // is built and its model installed; unset or empty picks PocketSphinx when, in
@@ -55,7 +61,8 @@ struct SpeechPair
     SpeechEngine engine = SpeechEngine::Console;
     Recognizer* recognizer = nullptr;
     Synthesizer* synthesizer = nullptr;
-    // Why speech is typed rather than heard, when it is not by choice; empty otherwise.
+    // Why speech is typed rather than heard, when it is not by choice, for the window;
+    // empty otherwise.
     QString notice;
 };
 

@@ -1,4 +1,5 @@
 #include "app/Grammar.h"
+#include "app/speech/SpeechEngines.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/LauncherFixture.h"
@@ -393,13 +394,12 @@ namespace {
 TEST_F(MainWindowTest, SaysWhySpeechIsTypedInsteadOfHeard)
 {
     frmLaunch& w = loaded();
-    w.showSpeechNotice(QStringLiteral("zorv: speech: using the console engine: no microphone"));
-    EXPECT_EQ(control<QLabel>("lblHeard")->text(),
-              QStringLiteral("using the console engine: no microphone"));
+    const QString notice = speechOffText(QStringLiteral("No microphone found"), false);
+    w.showSpeechNotice(notice);
+    EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
     // Listening stopped, the notice is what is left.
     QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
-    EXPECT_EQ(control<QLabel>("lblHeard")->text(),
-              QStringLiteral("using the console engine: no microphone"));
+    EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
 }
 
 } // namespace

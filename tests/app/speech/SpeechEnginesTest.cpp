@@ -101,7 +101,20 @@ TEST(SpeechEngines, ChoiceFollowsTheSettingAndExplainsTheConsoleEngine)
             EXPECT_EQ(choice.message, kConsolePrefix + reason);
         else
             EXPECT_TRUE(choice.message.isEmpty()) << choice.message.toStdString();
+        // The window has a sentence exactly when standard error has a line.
+        EXPECT_EQ(choice.windowText.isEmpty(), choice.message.isEmpty());
     }
+}
+
+TEST(SpeechEngines, TheWindowSaysWhatIsOffAndMentionsTypingOnlyWithATerminal)
+{
+    EXPECT_EQ(speechOffText(QStringLiteral("No microphone found"), false),
+              QStringLiteral("No microphone found \u2014 speech recognition is off. Check the "
+                             "sound settings."));
+    const QString typed = speechOffText(QStringLiteral("The speech model is not installed"), true);
+    EXPECT_EQ(typed, QStringLiteral("The speech model is not installed \u2014 speech recognition "
+                                    "is off. Phrases typed in the terminal are taken instead."));
+    EXPECT_FALSE(speechOffText(QStringLiteral("No microphone found"), false).contains("standard"));
 }
 
 TEST(SpeechEngines, AudioSourceIsAReadableFileOrAPulseAudioServer)
