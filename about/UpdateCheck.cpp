@@ -127,8 +127,11 @@ UpdateCheck::Outcome UpdateCheck::fail(Failure failure, const QString& detail)
 {
     failure_ = failure;
     detail_ = detail;
-    dialogs_.messageBox(QStringLiteral("An error occurred while checking for updates!"),
-                        QStringLiteral("ERROR"), platform::MsgButtons::Ok,
+    // The message, then why, so that a user can tell a dead network from a moved server.
+    QString text = QStringLiteral("An error occurred while checking for updates!");
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n") + detail + QLatin1Char('.');
+    dialogs_.messageBox(text, QStringLiteral("ERROR"), platform::MsgButtons::Ok,
                         platform::MsgIcon::Critical);
     return Outcome::Failed;
 }

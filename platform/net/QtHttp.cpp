@@ -89,12 +89,13 @@ HttpReply QtHttp::get(const QString& address)
             failure = QStringLiteral("The document is larger than %1 bytes").arg(maxBytes_);
     }
     const int status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A status the server sent says more than the transfer error Qt makes of it.
     if (!failure.isEmpty())
         result.error = failure;
-    else if (r->error() != QNetworkReply::NoError)
-        result.error = r->errorString();
     else if (status >= 400)
         result.error = QStringLiteral("The server answered with status %1").arg(status);
+    else if (r->error() != QNetworkReply::NoError)
+        result.error = r->errorString();
     else {
         result.ok = true;
         result.body = body;
