@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <memory>
+#include <unistd.h>
 
 namespace StarterMod {
 
@@ -87,6 +88,7 @@ int Main(int argc, char** argv)
     frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
     if (!speech.notice.isEmpty())
         main.showSpeechNotice(speech.notice);
+    main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);
     QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&instance, &SingleInstance::startedAgain, &main,
                      [&main](const QString& line) { main.startedAgain(startModeFor(line)); });

@@ -123,6 +123,10 @@ void frmLaunch::buildControls()
     // that a deaf microphone can be told from a phrase that was not understood.
     lblHeard_ = new QLabel(this);
     lblHeard_->setObjectName(QStringLiteral("lblHeard"));
+    // Room for a notice of two lines from the start: a wrapped label does not make a
+    // shown window taller, and its second line would be cut off.
+    lblHeard_->setWordWrap(true);
+    lblHeard_->setMinimumHeight(2 * lblHeard_->fontMetrics().lineSpacing());
     prgLevel_ = new QProgressBar(this);
     prgLevel_->setObjectName(QStringLiteral("prgLevel"));
     prgLevel_->setRange(0, 100);
@@ -299,12 +303,28 @@ void frmLaunch::hideMainWindow()
     // voice: a window on screen is minimised instead, one not shown yet (started with
     // "/h") is shown.
     showMainWindow(isVisible());
-    if (!toldNoTray_) {
-        toldNoTray_ = true;
-        std::fprintf(notices_,
-                     "zorv: there is no notification area to hide the window in; it stays open\n");
-        std::fflush(notices_);
+    sayNoTray();
+}
+
+void frmLaunch::startMinimised()
+{
+    // Minimised before it was ever shown, the window is only in the tray.
+    if (Perchly::available()) {
+        setWindowState(Qt::WindowMinimized);
+        return;
     }
+    showMainWindow(true);
+    sayNoTray();
+}
+
+void frmLaunch::sayNoTray()
+{
+    if (toldNoTray_)
+        return;
+    toldNoTray_ = true;
+    std::fprintf(notices_,
+                 "zorv: there is no notification area to hide the window in; it stays open\n");
+    std::fflush(notices_);
 }
 
 void frmLaunch::openAbout()
@@ -392,7 +412,6 @@ void frmLaunch::showSpeechNotice(const QString& notice)
 {
     speechNotice_ = notice;
     lblHeard_->setText(speechNotice_);
-    lblHeard_->setWordWrap(true);
 }
 
 void frmLaunch::showHeard(const QString& what)
@@ -452,7 +471,10 @@ void frmLaunch::startedAgain(StartMode mode)
         restoreFromTray();
         break;
     case StartMode::Minimised:
-        showMainWindow(true);
+        if (isVisible())
+            showMainWindow(true);
+        else
+            startMinimised();
         break;
     case StartMode::Hidden:
         hideMainWindow();
@@ -540,6 +562,15 @@ void frmLaunch::setMainWindowEnabled(bool enabled)
     // Held by a window over it, the program hears nothing: what it heard last is stale.
     if (!enabled)
         clearHeard();
+}
+
+void frmLaunch::setHearingPossible(bool possible)
+{
+    // Nothing can be heard or typed: the listening buttons would only pretend.
+    for (Tabrix* button : {cmdStart_, cmdStop_}) {
+        button->setEnabled(possible);
+        button->setToolTip(possible ? QString() : speechNotice_);
+    }
 }
 
 void frmLaunch::clearHeard()

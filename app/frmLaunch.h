@@ -78,6 +78,8 @@ public:
 
     // Tells the user under the list of commands why speech is typed, not heard.
     void showSpeechNotice(const QString& notice);
+    // False when speech is off and no phrases can be typed either.
+    void setHearingPossible(bool possible);
 
     // Ends the program at once; nothing is saved.
     void endProgram() override;
@@ -107,6 +109,8 @@ public:
     // standard error).
     void hideMainWindow() override;
     void setNotices(std::FILE* notices) { notices_ = notices; }
+    // "/m": minimised into the tray; with no notification area, minimised on screen.
+    void startMinimised();
     // The program was started again: the window comes forward, or is minimised or hidden
     // as that start's switch says.
     void startedAgain(StartMode mode);
@@ -154,6 +158,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Once: that there is no notification area, so the window stays open.
+    void sayNoTray();
     // Back to the speech notice (if any) and a silent level meter.
     void clearHeard();
     void buildControls();

@@ -45,7 +45,7 @@ void frmSplash::onTimer()
     main_.tray()->setShow(true);
     switch (startModeFor(commandLine_)) {
     case StartMode::Minimised:
-        main_.setWindowState(Qt::WindowMinimized);
+        main_.startMinimised();
         close();
         break;
     case StartMode::Hidden:

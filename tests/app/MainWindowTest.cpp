@@ -397,6 +397,11 @@ TEST_F(MainWindowTest, SaysWhySpeechIsTypedInsteadOfHeard)
     const QString notice = speechOffText(QStringLiteral("No microphone found"), false);
     w.showSpeechNotice(notice);
     EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
+    // Nothing to hear and no terminal to type in: the listening buttons cannot act.
+    w.setHearingPossible(false);
+    EXPECT_FALSE(control<Tabrix>("cmdStop")->isEnabled());
+    EXPECT_EQ(control<Tabrix>("cmdStart")->toolTip(), notice);
+    w.setHearingPossible(true);
     // Listening stopped, the notice is what is left.
     QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
     EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
