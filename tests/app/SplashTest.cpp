@@ -1,12 +1,25 @@
 #include "app/frmSplash.h"
 #include "platform/widgets/Perchly.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
 
 namespace {
+
+// Lets the event loop run, deferred deletions included, until `condition` holds (2 s).
+bool settles(const std::function<bool()>& condition)
+{
+    return waitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return condition();
+        },
+        2000);
+}
 
 class SplashTest : public LauncherFixture
 {
@@ -50,7 +63,7 @@ TEST_F(SplashTest, WithoutSwitchTheTickShowsTheMainWindowWhichClosesTheSplash)
     EXPECT_EQ(main->windowState(), Qt::WindowNoState);
     // The splash stays until the main window is activated.
     main->activateWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
 }
 
 TEST_F(SplashTest, TheTimerItselfEndsTheSplashTime)
@@ -58,7 +71,7 @@ TEST_F(SplashTest, TheTimerItselfEndsTheSplashTime)
     start(QString());
     splash->t()->setInterval(10); // a short time instead of three real seconds
     splash->t()->start();
-    QTRY_VERIFY_WITH_TIMEOUT(main->isVisible(), 2000);
+    EXPECT_TRUE(settles([&] { return main->isVisible(); }));
     EXPECT_TRUE(main->tray()->show());
 }
 
@@ -70,7 +83,7 @@ TEST_F(SplashTest, SwitchMStartsMinimisedWithoutShowing)
     EXPECT_EQ(main->isVisible(), !Perchly::available());
     EXPECT_TRUE(main->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(main->tray()->show());
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
 
     // The tray brings it back in the normal state.
     emit main->tray()->activated();
@@ -87,7 +100,7 @@ TEST_F(SplashTest, SwitchHWithSpacesStartsHidden)
     EXPECT_EQ(main->isVisible(), !Perchly::available());
     EXPECT_FALSE(main->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(main->tray()->show());
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
     EXPECT_TRUE(recognizer->isRecognising());
 }
 
@@ -108,7 +121,7 @@ TEST_F(SplashTest, EndingTheProgramWhileTheSplashIsUpClosesIt)
 {
     start(QString());
     main->endProgram();
-    QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 2000);
+    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
     EXPECT_EQ(ended->count(), 1);
 }
 
