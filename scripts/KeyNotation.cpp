@@ -17,6 +17,11 @@ constexpr int kLetterA = 0x41;
 // A repeat count has at most four digits, so that a slip of the tongue or the pen cannot
 // keep the keyboard busy for minutes.
 constexpr int kMaxRepeat = 9999;
+// Groups nest at most this deep, and one line sends at most this many key actions (a
+// typed character, a press or a release each): a script line cannot exhaust the stack or
+// the memory, nor keep the desktop typing for hours.
+constexpr int kMaxDepth = 100;
+constexpr int kMaxActions = 10000;
 
 struct NamedKey
 {
@@ -113,6 +118,10 @@ private:
             }
             if (!item())
                 return false;
+            if (actions_.size() > std::size_t(kMaxActions))
+                return fail(QStringLiteral("more than %1 key actions to type (at position %2)")
+                                .arg(kMaxActions)
+                                .arg(position(pos_ - 1)));
         }
         if (open != kOutermost)
             return fail(QStringLiteral("\"(\" at position %1 is not closed").arg(position(open)));
@@ -154,7 +163,13 @@ private:
         switch (c) {
         case U'(': {
             const Pos open = pos_++;
-            return sequence(open);
+            if (++depth_ > kMaxDepth)
+                return fail(QStringLiteral("\"(\" at position %1 nests groups more than %2 deep")
+                                .arg(position(open))
+                                .arg(kMaxDepth));
+            const bool closed = sequence(open);
+            --depth_;
+            return closed;
         }
         case U'{':
             return braces();
@@ -255,6 +270,7 @@ private:
 
     const std::u32string text_;
     Pos pos_ = 0;
+    int depth_ = 0; // groups open around the current position
     std::vector<int> held_;
     std::vector<KeyAction> actions_;
     QString error_;

@@ -160,4 +160,29 @@ TEST(KeyNotation, MalformedTextSendsNothingAndSaysWhy)
     }
 }
 
+TEST(KeyNotation, HostileLinesAreRefusedNotFollowed)
+{
+    const auto nested = [](int depth) {
+        return QString(depth, QLatin1Char('(')) + QLatin1Char('a') +
+               QString(depth, QLatin1Char(')'));
+    };
+    // Deep enough to overflow the stack once, and just over the limit.
+    for (int depth : {15000, 101}) {
+        QString error;
+        EXPECT_FALSE(ParseKeys(nested(depth), &error)) << depth;
+        EXPECT_TRUE(error.contains(QStringLiteral("nests groups more than 100 deep"))) << depth;
+    }
+    EXPECT_TRUE(ParseKeys(nested(100), nullptr));
+
+    // 10,000 key actions are sent; one more, or thousands of repeats, are refused at once.
+    EXPECT_EQ(ParseKeys(QStringLiteral("{a 9999}a"), nullptr)->size(), 10000u);
+    for (const QString& line :
+         {QStringLiteral("{a 9999}ab"), QStringLiteral("{a 9999}").repeated(20000)}) {
+        QString error;
+        EXPECT_FALSE(ParseKeys(line, &error));
+        EXPECT_TRUE(error.startsWith(QStringLiteral("more than 10000 key actions to type")))
+            << error.toStdString();
+    }
+}
+
 } // namespace
