@@ -51,9 +51,35 @@ void quietQtMessages()
         qInstallMessageHandler(forwardSevere);
 }
 
+namespace {
+
+// Why the windows cannot be shown, or empty. Without a display Qt would abort the program.
+QString missingDisplay()
+{
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool x11 = platform.isEmpty() ? qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                        : platform.startsWith(QLatin1String("xcb"));
+    // Wayland and the other platforms: Qt says what is wrong with them itself.
+    if (!x11)
+        return QString();
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("there is no graphical display (DISPLAY is not set); start it in a "
+                              "desktop session");
+    if (!platform::X11Desktop().connected())
+        return QStringLiteral("the display %1 cannot be opened")
+            .arg(qEnvironmentVariable("DISPLAY"));
+    return QString();
+}
+
+} // namespace
+
 int Main(int argc, char** argv)
 {
     quietQtMessages();
+    if (const QString problem = missingDisplay(); !problem.isEmpty()) {
+        std::fprintf(stderr, "zorv: %s\n", problem.toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zorv"));
     QApplication::setApplicationVersion(appVersion());

@@ -37,6 +37,23 @@ TEST_F(ProgramTest, StartsQuietlyAndTheCloseBoxEndsIt)
     expectEndedQuietly();
 }
 
+TEST_F(ProgramTest, WithoutADisplayItSaysSoAndEnds)
+{
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const char* platform : {"", "xcb"}) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+        startProgram();
+        ASSERT_TRUE(waitForEnd()) << platform;
+        EXPECT_EQ(zorv.exitStatus(), QProcess::NormalExit) << platform;
+        EXPECT_EQ(zorv.exitCode(), 1) << platform;
+        EXPECT_EQ(zorv.readAllStandardError(),
+                  "zorv: there is no graphical display (DISPLAY is not set); start it in a "
+                  "desktop session\n")
+            << platform;
+    }
+}
+
 TEST_F(ProgramTest, TheExitButtonEndsIt)
 {
     startProgram();
