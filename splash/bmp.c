@@ -313,7 +313,8 @@ int bmp_load_file(const char* path, struct bmp_image* out)
 {
     out->width = out->height = 0;
     out->pixels = NULL;
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    /* Without O_NONBLOCK a named pipe would block here for ever; fstat refuses it below. */
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return 0;
     struct stat st;

@@ -2,10 +2,12 @@
 
 #include "splash/sound.h"
 
+#include <fcntl.h>
 #include <pulse/simple.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 /* Frames written per step: between steps the thread looks for the stop request. */
 enum
@@ -62,7 +64,16 @@ int splash_sound_start(struct splash_sound* sound, const char* path)
     memset(&sound->info, 0, sizeof sound->info);
     atomic_store(&sound->stop, 0);
     sound->started = 0;
-    sound->file = sf_open(path, SFM_READ, &sound->info);
+    /* Only a regular file: a named pipe would block the splash for ever in the open. */
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    if (fd < 0)
+        return 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return 0;
+    }
+    sound->file = sf_open_fd(fd, SFM_READ, &sound->info, SF_TRUE);
     if (!sound->file)
         return 0;
     const pa_sample_spec sample_format = {PA_SAMPLE_S16NE, (uint32_t)sound->info.samplerate,

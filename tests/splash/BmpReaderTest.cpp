@@ -6,6 +6,7 @@
 #include <QFile>
 #include <climits>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -310,8 +311,11 @@ TEST(SplashBmp, LoadingFiles)
 
     const QString empty = dir.write(QStringLiteral("empty.bmp"), {});
     QDir(dir.path()).mkdir(QStringLiteral("folder.bmp"));
-    for (const QString& path :
-         {empty, dir.file(QStringLiteral("folder.bmp")), dir.file(QStringLiteral("missing.bmp"))}) {
+    // A named pipe nobody writes to would block the splash for ever.
+    const QString pipe = dir.file(QStringLiteral("pipe.bmp"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& path : {empty, dir.file(QStringLiteral("folder.bmp")),
+                                dir.file(QStringLiteral("missing.bmp")), pipe}) {
         EXPECT_FALSE(bmp_load_file(QFile::encodeName(path).constData(), &image))
             << path.toStdString();
         EXPECT_EQ(image.pixels, nullptr);
