@@ -175,6 +175,16 @@ UpdateCheck::Outcome UpdateCheck::run()
                                                  .arg(QString::fromUtf8(stored.left(200))));
             info = *parsed;
 
+            // A move may not lead the next check to another kind of address, nor from
+            // https to plain http; a refused move keeps the address in use.
+            const QUrl moved(info.address.trimmed(), QUrl::StrictMode);
+            if (info.address != address &&
+                (!platform::QtHttp::isFetchable(moved) ||
+                 (QUrl(address.trimmed()).scheme() == QLatin1String("https") &&
+                  moved.scheme() != QLatin1String("https"))))
+                return fail(Failure::Address,
+                            QStringLiteral("Refused move to \"%1\"").arg(info.address));
+
             registry_.WriteRegValue(platform::HKEY_LOCAL_MACHINE, regpath::kProduct, kUpdateValue,
                                     RegValue(info.address), platform::REG_SZ);
 

@@ -299,12 +299,27 @@ TEST_F(UpdateCheckTest, OnlyHttpAddressesAreFetched)
     EXPECT_EQ(headlines(), QStringList(6, kError));
     EXPECT_TRUE(check.fetched().isEmpty());
 
-    // A document may not send the next check to a local file either.
+    // A document may not send the next check to a local file either, nor from https to
+    // http; the address in use is kept.
     server.serve("/u", "2,0,2,file:///etc/passwd");
     setAddress(server.url("/u"));
     EXPECT_EQ(check.run(), Outcome::Failed);
     EXPECT_EQ(check.failure(), Failure::Address);
-    EXPECT_EQ(storedAddress(), QStringLiteral("file:///etc/passwd"));
+    EXPECT_EQ(storedAddress(), server.url("/u"));
+    // (An https server answering with one document.)
+    struct SecureServer : platform::Http
+    {
+        platform::HttpReply get(const QString&) override
+        {
+            return {true, QByteArrayLiteral("2,0,2,http://updates.example/u"), {}};
+        }
+    } secureServer;
+    UpdateCheck secure(store.reg, store.dialogs, shell, secureServer,
+                       folder.path() + QLatin1Char('/'));
+    setAddress(QStringLiteral("https://updates.example/u"));
+    EXPECT_EQ(secure.run(), Outcome::Failed);
+    EXPECT_EQ(secure.failure(), Failure::Address);
+    EXPECT_EQ(storedAddress(), QStringLiteral("https://updates.example/u"));
 }
 
 TEST_F(UpdateCheckTest, DocumentsOver64KiBAreRefused)
