@@ -41,18 +41,24 @@ std::string normalisedPath(const std::string& path)
     return out;
 }
 
-QString chopRight(const QString& s)
-{
-    qsizetype n = s.size();
-    while (n > 0 && s[n - 1].isSpace())
-        --n;
-    return s.left(n);
-}
-
 // Splits the file into logical lines: CR LF or LF ends a line, and a line ending in a
 // backslash goes on in the next one (leading blanks of that one dropped).
 std::vector<Line> logicalLines(QByteArray bytes, std::vector<RegFileError>& errors)
 {
+    // UTF-16 with its byte order mark, as the platform's own editor writes REGEDIT5 files.
+    for (const auto& [mark, encoding] :
+         {std::pair{QByteArrayLiteral("\xFF\xFE"), QStringDecoder::Utf16LE},
+          std::pair{QByteArrayLiteral("\xFE\xFF"), QStringDecoder::Utf16BE}}) {
+        if (!bytes.startsWith(mark))
+            continue;
+        QStringDecoder decode(encoding);
+        const QString text = decode(bytes.mid(2));
+        if (decode.hasError()) {
+            errors.push_back({1, QStringLiteral("the file is not valid UTF-16 text")});
+            return {};
+        }
+        bytes = text.toUtf8();
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     const QList<QByteArray> raw = bytes.split('\n');
@@ -74,9 +80,16 @@ std::vector<Line> logicalLines(QByteArray bytes, std::vector<RegFileError>& erro
         else
             pending = Line{number, text};
 
-        const QString right = chopRight(pending->text);
-        if (!right.trimmed().startsWith(u';') && right.endsWith(u'\\')) {
-            pending->text = right.chopped(1);
+        // Looked at where it changes only: a line continued many times stays linear.
+        QString& logical = pending->text;
+        qsizetype end = logical.size();
+        while (end > 0 && logical[end - 1].isSpace())
+            --end;
+        qsizetype start = 0;
+        while (start < end && logical[start].isSpace())
+            ++start;
+        if (end > start && logical[start] != u';' && logical[end - 1] == u'\\') {
+            logical.truncate(end - 1);
             continue;
         }
         lines.push_back(*pending);

@@ -2,6 +2,7 @@
 #include "platform/registry/SqliteRegistry.h"
 #include "tests/support/TempDir.h"
 
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -79,6 +80,25 @@ TEST(RegFileParse, AcceptsBothHeaders)
         ASSERT_EQ(file.errors().size(), 1u) << bad;
         EXPECT_TRUE(file.operations().empty());
     }
+}
+
+TEST(RegFileParse, ReadsUtf16FilesWithTheirByteOrderMark)
+{
+    const QString text =
+        QStringLiteral("Windows Registry Editor Version "
+                       "5.00\r\n\r\n[HKLM\\A]\r\n\"n\u00e4me\"=\"v\u00e4lue\"\r\n");
+    const RegFile utf8 = RegFile::parse(text.toUtf8());
+    ASSERT_TRUE(utf8.ok());
+    for (QStringEncoder::Encoding encoding : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE}) {
+        QStringEncoder encode(encoding, QStringEncoder::Flag::WriteBom);
+        const RegFile wide = RegFile::parse(encode(text));
+        ASSERT_TRUE(wide.ok()) << int(encoding);
+        ASSERT_EQ(wide.operations().size(), utf8.operations().size());
+        EXPECT_EQ(wide.operations()[1].name, utf8.operations()[1].name);
+        EXPECT_EQ(wide.operations()[1].data, utf8.operations()[1].data);
+    }
+    // An odd number of bytes is no UTF-16 text.
+    EXPECT_FALSE(RegFile::parse(QByteArray("\xFF\xFEx")).ok());
 }
 
 TEST(RegFileParse, ReportsEachMalformedLineWithItsNumber)
