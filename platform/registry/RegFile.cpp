@@ -233,6 +233,12 @@ bool readValueLine(const QString& text, RegOperation* op, QString* message)
         *message = QStringLiteral("expected = after the value name");
         return false;
     }
+    // Whatever is imported must be exportable again.
+    if (name.contains(QChar(u'\0'))) {
+        *message = QStringLiteral("the value name holds a NUL character, which no .reg file can "
+                                  "hold");
+        return false;
+    }
     op->name = utf8(name);
     return readData(QStringView(text).mid(pos + 1).trimmed(), op, message);
 }
@@ -430,6 +436,11 @@ RegFile RegFile::parse(const QByteArray& text)
             }
             if (deleting && path.empty()) {
                 fail(QStringLiteral("a whole root key cannot be deleted"));
+                continue;
+            }
+            if (inner.contains(QChar(u'\0'))) {
+                fail(QStringLiteral("the key name holds a NUL character, which no .reg file "
+                                    "can hold"));
                 continue;
             }
             RegOperation op;

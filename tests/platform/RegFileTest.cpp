@@ -124,8 +124,12 @@ TEST(RegFileParse, ReportsEachMalformedLineWithItsNumber)
         "[-HKLM]",
         "\xFF\xFE\"a\"=-",
     };
-    for (const char* line : bad) {
-        SCOPED_TRACE(line);
+    std::vector<QByteArray> lines(std::begin(bad), std::end(bad));
+    // Names a .reg file cannot hold, so that what is imported can be exported again.
+    lines.push_back(QByteArray("\"a\0b\"=\"x\"", 9));
+    lines.push_back(QByteArray("[HKLM\\K\0L]", 10));
+    for (const QByteArray& line : lines) {
+        SCOPED_TRACE(line.toStdString());
         const QByteArray text = QByteArray("REGEDIT4\n[HKLM\\K]\n\"ok\"=hex:01,\\\n  02\n") + line +
                                 "\n\"fine\"=\"x\"\n";
         const RegFile file = RegFile::parse(text);
