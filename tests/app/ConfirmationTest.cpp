@@ -1,6 +1,7 @@
 #include "app/ConfirmLayout.h"
 #include "app/frmCheck.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -70,7 +71,7 @@ TEST_F(ConfirmationTest, FrmloadSpeaksFillsAndCountsDownThenTimesOut)
     EXPECT_EQ(timeouts, 0);
     prompt->onTick();
     EXPECT_EQ(timeouts, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(prompt.isNull(), 2000);
+    ASSERT_TRUE(waitForEvents([&] { return prompt.isNull(); }, 2000));
 }
 
 TEST_F(ConfirmationTest, ZeroAndNegativeTimesCloseOnTheFirstTick)
@@ -119,7 +120,7 @@ TEST_F(MainWindowConfirmationTest, SayingYesOrNoAnswersThePromptAndItsTimeOutCan
 
     recognizer->hear(QStringLiteral("Yes"));
     EXPECT_EQ(shell.calls, QStringList{"execute [/usr/bin/editor] [] [/usr/bin] 1"});
-    QTRY_VERIFY_WITH_TIMEOUT(prompt.isNull(), 2000);
+    ASSERT_TRUE(waitForEvents([&] { return prompt.isNull(); }, 2000));
 
     // A fresh prompt each time; its time-out clears the pending confirmation.
     recognizer->hear(QStringLiteral("Editor"));

@@ -26,12 +26,8 @@ TEST(SingleInstanceTest, ALaterStartHandsItsCommandLineToTheRunningOne)
         QMetaObject::invokeMethod(
             &later, [&] { claimed = later.claim(QString::fromLatin1(line)); },
             Qt::QueuedConnection);
-        EXPECT_TRUE(waitUntil(
-            [&] {
-                QCoreApplication::processEvents();
-                return heard.size() > 0 && heard.last() == QLatin1String(line);
-            },
-            5000))
+        EXPECT_TRUE(waitForEvents(
+            [&] { return heard.size() > 0 && heard.last() == QLatin1String(line); }, 5000))
             << line;
         EXPECT_FALSE(claimed) << line;
     }

@@ -9,18 +9,6 @@
 
 namespace {
 
-// Lets the event loop run, deferred deletions included, until `condition` holds (2 s).
-bool settles(const std::function<bool()>& condition)
-{
-    return waitUntil(
-        [&] {
-            QCoreApplication::processEvents();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return condition();
-        },
-        2000);
-}
-
 class SplashTest : public LauncherFixture
 {
 protected:
@@ -63,7 +51,7 @@ TEST_F(SplashTest, WithoutSwitchTheTickShowsTheMainWindowWhichClosesTheSplash)
     EXPECT_EQ(main->windowState(), Qt::WindowNoState);
     // The splash stays until the main window is activated.
     main->activateWindow();
-    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
+    EXPECT_TRUE(waitForEvents([&] { return splash.isNull(); }, 2000));
 }
 
 TEST_F(SplashTest, TheTimerItselfEndsTheSplashTime)
@@ -71,7 +59,7 @@ TEST_F(SplashTest, TheTimerItselfEndsTheSplashTime)
     start(QString());
     splash->t()->setInterval(10); // a short time instead of three real seconds
     splash->t()->start();
-    EXPECT_TRUE(settles([&] { return main->isVisible(); }));
+    EXPECT_TRUE(waitForEvents([&] { return main->isVisible(); }, 2000));
     EXPECT_TRUE(main->tray()->show());
 }
 
@@ -83,7 +71,7 @@ TEST_F(SplashTest, SwitchMStartsMinimisedWithoutShowing)
     EXPECT_EQ(main->isVisible(), !Perchly::available());
     EXPECT_TRUE(main->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(main->tray()->show());
-    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
+    EXPECT_TRUE(waitForEvents([&] { return splash.isNull(); }, 2000));
 
     // The tray brings it back in the normal state.
     emit main->tray()->activated();
@@ -100,7 +88,7 @@ TEST_F(SplashTest, SwitchHWithSpacesStartsHidden)
     EXPECT_EQ(main->isVisible(), !Perchly::available());
     EXPECT_FALSE(main->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(main->tray()->show());
-    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
+    EXPECT_TRUE(waitForEvents([&] { return splash.isNull(); }, 2000));
     EXPECT_TRUE(recognizer->isRecognising());
 }
 
@@ -121,7 +109,7 @@ TEST_F(SplashTest, EndingTheProgramWhileTheSplashIsUpClosesIt)
 {
     start(QString());
     main->endProgram();
-    EXPECT_TRUE(settles([&] { return splash.isNull(); }));
+    EXPECT_TRUE(waitForEvents([&] { return splash.isNull(); }, 2000));
     EXPECT_EQ(ended->count(), 1);
 }
 

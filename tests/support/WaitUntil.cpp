@@ -1,6 +1,8 @@
 #include "tests/support/WaitUntil.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QThread>
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
@@ -13,4 +15,15 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(10);
     }
     return true;
+}
+
+bool waitForEvents(const std::function<bool()>& condition, int timeoutMs)
+{
+    return waitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return condition();
+        },
+        timeoutMs);
 }
