@@ -3,12 +3,15 @@
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/SafeWrite.h"
 #include "platform/net/QtHttp.h"
 #include "scripts/sheller.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -143,6 +146,7 @@ UpdateCheck::Outcome UpdateCheck::run()
     fetched_.clear();
     const QString dataPath = programFolder_ + dataFileName();
     int moves = 0;
+    const QDeadlineTimer deadline(std::max(1, timeLimitMs_));
     try {
         UpdateInfo info;
         for (;;) {
@@ -152,17 +156,20 @@ UpdateCheck::Outcome UpdateCheck::run()
                             QStringLiteral("Not an http or https address: \"%1\"").arg(address));
 
             fetched_ << address;
-            const platform::HttpReply reply = http_.get(address);
+            const platform::HttpReply reply = http_.get(address, deadline);
+            if (reply.cancelled) {
+                failure_ = Failure::Cancelled;
+                return Outcome::Cancelled;
+            }
+            if (!reply.ok && deadline.hasExpired())
+                return fail(Failure::Fetch, QStringLiteral("The check took longer than %1 seconds")
+                                                .arg(timeLimitMs_ / 1000.0));
             if (!reply.ok)
                 return fail(Failure::Fetch, reply.error);
 
-            QFile out(dataPath);
-            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return fail(Failure::WriteFile, out.errorString());
-            const QByteArray text = reply.body + "\r\n";
-            if (out.write(text) != text.size() || !out.flush())
-                return fail(Failure::WriteFile, out.errorString());
-            out.close();
+            QString writeError;
+            if (!platform::replaceFile(dataPath, reply.body + "\r\n", &writeError))
+                return fail(Failure::WriteFile, writeError);
 
             QFile in(dataPath);
             if (!in.open(QIODevice::ReadOnly))

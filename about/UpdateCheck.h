@@ -55,19 +55,22 @@ bool updateAvailable(const ProgramVersion& announced, const ProgramVersion& runn
 // it names (storing each one as `update`) until a document names its own address, then
 // tells the user whether a newer version exists and offers the product's web site.
 // Every failure ends the check with one error message. The check always ends: it
-// follows at most kMaxMoves new addresses, and a new address that cannot be stored
-// ends it too.
+// follows at most kMaxMoves new addresses, a new address that cannot be stored ends it
+// too, and the whole check, every fetch included, ends within its time limit. A check
+// whose fetch was cancelled ends quietly.
 class UpdateCheck
 {
 public:
     static constexpr int kMaxMoves = 5;
+    static constexpr int kDefaultTimeLimitMs = 60000;
 
     enum class Outcome
     {
         UpToDate,
         UpdateDeclined, // the user answered No
         SiteOpened,     // the user answered Yes and the web site was opened
-        Failed
+        Failed,
+        Cancelled // a fetch was cancelled; nothing was said
     };
     enum class Failure
     {
@@ -79,7 +82,8 @@ public:
         Fields,       // fewer than four fields, or one of the numbers is not a number
         StoreAddress, // the new address could not be stored
         TooManyMoves,
-        OpenSite // the product's web site could not be opened
+        OpenSite, // the product's web site could not be opened
+        Cancelled // the fetch was called off
     };
 
     UpdateCheck(modReg& registry, platform::Dialogs& dialogs, platform::Shell& shell,
@@ -87,6 +91,7 @@ public:
 
     void setRunningVersion(const ProgramVersion& version) { running_ = version; }
     void setProductSite(const QString& address) { productSite_ = address; }
+    void setTimeLimit(int milliseconds) { timeLimitMs_ = milliseconds; }
 
     Outcome run();
 
@@ -109,6 +114,7 @@ private:
     QString programFolder_;
     ProgramVersion running_;
     QString productSite_ = kProductSite;
+    int timeLimitMs_ = kDefaultTimeLimitMs;
     Failure failure_ = Failure::None;
     QString detail_;
     QStringList fetched_;

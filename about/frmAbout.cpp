@@ -97,6 +97,9 @@ void frmAbout::buildControls()
         new Tabrix(QStringLiteral("cmdPrintHelp"), QStringLiteral("Print Help File"), this);
     cmdUpdate_ = new Tabrix(QStringLiteral("cmdUpdate"), QStringLiteral("Check For Updates"), this);
     cmdDone_ = new Tabrix(QStringLiteral("cmdDone"), QStringLiteral("OK"), this);
+    cmdCancelUpdate_ =
+        new Tabrix(QStringLiteral("cmdCancelUpdate"), QStringLiteral("Cancel"), this);
+    cmdCancelUpdate_->hide();
 
     inet_ = new platform::QtHttp(this);
     inet_->setObjectName(QStringLiteral("Inet"));
@@ -129,24 +132,29 @@ void frmAbout::buildControls()
     main->addLayout(linkRow(label8, lblLink_, label9, label3));
     main->addLayout(linkRow(label7, lblLink2_, label4, label10));
     main->addWidget(txtHelp_, 1);
-    main->addWidget(prgUpdate_);
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(prgUpdate_, 1);
+    progressRow->addWidget(cmdCancelUpdate_);
+    main->addLayout(progressRow);
     main->addLayout(buttons);
     resize(640, 620);
 
     connect(cmdDone_, &Tabrix::clicked, this, &frmAbout::cmdDoneClick);
     connect(cmdPrintHelp_, &Tabrix::clicked, this, &frmAbout::cmdPrintHelpClick);
     connect(cmdUpdate_, &Tabrix::clicked, this, &frmAbout::cmdUpdateClick);
+    connect(cmdCancelUpdate_, &Tabrix::clicked, inet_, &platform::QtHttp::cancel);
     connect(lblLink_, &LinkLabel::clicked, this, [this] { openLink(about::kMakerSite); });
     connect(lblLink2_, &LinkLabel::clicked, this, [this] { openLink(about::kProductSite); });
     connect(lblMail_, &LinkLabel::clicked, this,
             [this] { openLink(QStringLiteral("mailto:") + about::kSupportMail); });
 
-    // While a document is on its way the window shows that it waits: it takes no input
-    // until the fetch has ended.
+    // While a document is on its way the window shows that it waits, and offers to
+    // call the fetch off.
     connect(inet_, &platform::QtHttp::started, this, [this] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
         prgUpdate_->setRange(0, 0);
         prgUpdate_->show();
+        cmdCancelUpdate_->show();
     });
     connect(inet_, &platform::QtHttp::progress, this, [this](qint64 received, qint64 total) {
         if (total > 0) {
@@ -156,6 +164,7 @@ void frmAbout::buildControls()
     });
     connect(inet_, &platform::QtHttp::finished, this, [this] {
         prgUpdate_->hide();
+        cmdCancelUpdate_->hide();
         QApplication::restoreOverrideCursor();
     });
 }
@@ -216,21 +225,26 @@ void frmAbout::cmdUpdateClick()
     if (checking_)
         return;
     checking_ = true;
+    cmdUpdate_->setEnabled(false);
+    cmdPrintHelp_->setEnabled(false);
     const platform::Platform& services = link_.services();
     about::UpdateCheck check(link_.registry(), *services.dialogs, *services.shell, *inet_,
                              link_.programFolder());
     lastCheck_ = check.run();
     lastFailure_ = check.failure();
     checking_ = false;
+    cmdUpdate_->setEnabled(true);
+    cmdPrintHelp_->setEnabled(true);
     if (closeRequested_)
         close();
 }
 
 void frmAbout::closeEvent(QCloseEvent* event)
 {
-    // The update check runs to its end before the window goes.
+    // Closing calls the update check off; the window goes once it has ended.
     if (checking_) {
         closeRequested_ = true;
+        inet_->cancel();
         event->ignore();
         return;
     }

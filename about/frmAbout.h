@@ -71,6 +71,7 @@ private:
     Tabrix* cmdPrintHelp_ = nullptr;
     Tabrix* cmdUpdate_ = nullptr;
     Tabrix* cmdDone_ = nullptr;
+    Tabrix* cmdCancelUpdate_ = nullptr;
     platform::QtHttp* inet_ = nullptr;
 };
 

@@ -1,8 +1,9 @@
 #include "platform/autostart/Autostart.h"
 
+#include "platform/files/SafeWrite.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -66,12 +67,7 @@ bool Autostart::write(const QString& entryName, const QString& displayName, cons
         text += QStringLiteral("Icon=%1\n").arg(iconPath);
     text += QStringLiteral("Terminal=false\nX-GNOME-Autostart-enabled=true\n");
 
-    QSaveFile file(filePath(entryName));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return replaceFile(filePath(entryName), text.toUtf8(), error);
 }
 
 bool Autostart::remove(const QString& entryName, QString* error) const

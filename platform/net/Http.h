@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 
 namespace platform {
@@ -10,18 +11,19 @@ struct HttpReply
 {
     bool ok = false;
     QByteArray body;
-    QString error; // empty when ok
+    QString error;          // empty when ok
+    bool cancelled = false; // the fetch was called off before it ended
 };
 
 // Fetches documents by their full address. The fetch is synchronous for the caller:
-// events keep being processed (windows repaint, timers run) but user input waits
-// until the document has arrived or the fetch has failed.
+// events keep being processed while it waits (windows repaint, buttons work, so it
+// can be cancelled), and it ends by `deadline` at the latest.
 class Http
 {
 public:
     virtual ~Http() = default;
 
-    virtual HttpReply get(const QString& address) = 0;
+    virtual HttpReply get(const QString& address, QDeadlineTimer deadline) = 0;
 };
 
 } // namespace platform

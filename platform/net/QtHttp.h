@@ -3,17 +3,22 @@
 #include "platform/net/Http.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
-class QNetworkAccessManager;
+class QEventLoop;
 
 namespace platform {
 
-// Fetches http and https addresses with Qt Network, waiting in a local event loop.
-// A fetch fails when the address is not http or https, on any network error, on an
-// HTTP status of 400 or more, when the document is larger than maxBytes, and when it
-// has not arrived completely within the time-out. Redirects are followed up to five
-// times, never from https to http and never to another scheme.
+class HttpAnswerReader;
+
+// Fetches http and https addresses over Qt's TCP and TLS sockets, waiting in a local
+// event loop. A fetch fails when the address is not http or https, on any connection
+// or certificate error, on an HTTP status other than 2xx, when the answer's header is
+// larger than HttpAnswerReader::kMaxHeadBytes or the document larger than maxBytes,
+// and when it has not arrived completely within the time-out or by the caller's
+// deadline. Redirects (301, 302, 303, 307, 308) are followed up to five times, never
+// from https to http and never to another scheme; a redirect not followed fails.
 class QtHttp : public QObject, public Http
 {
     Q_OBJECT
@@ -23,10 +28,13 @@ public:
     static constexpr int kMaxRedirects = 5;
 
     explicit QtHttp(QObject* parent = nullptr);
+    ~QtHttp() override;
 
-    HttpReply get(const QString& address) override;
+    HttpReply get(const QString& address, QDeadlineTimer deadline) override;
+    HttpReply get(const QString& address) { return get(address, QDeadlineTimer::Forever); }
 
-    // The whole fetch, connection included, must end within this many milliseconds.
+    // The whole fetch, connection and redirects included, must end within this many
+    // milliseconds.
     void setTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
     int timeout() const { return timeoutMs_; }
     void setMaxBytes(qint64 bytes) { maxBytes_ = bytes; }
@@ -34,6 +42,10 @@ public:
 
     // Whether `url` is an address this transfer fetches (http or https with a host).
     static bool isFetchable(const QUrl& url);
+
+public slots:
+    // Ends the fetch under way; it comes back as cancelled.
+    void cancel();
 
 signals:
     // A fetch begins; `received` grows while it runs (`total` is -1 when unknown);
@@ -43,9 +55,14 @@ signals:
     void finished();
 
 private:
-    QNetworkAccessManager* manager_;
+    struct Hop;
+    // One request and its answer, without following redirects.
+    Hop fetchOnce(const QUrl& url, const QDeadlineTimer& deadline);
+
     int timeoutMs_ = kDefaultTimeoutMs;
     qint64 maxBytes_ = kDefaultMaxBytes;
+    bool cancelled_ = false;
+    QPointer<QEventLoop> waiting_;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/SafeWrite.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
 #include "scripts/Mouse.h"
@@ -18,7 +19,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -208,13 +208,11 @@ void ScriptEditor::cmdNewClick()
     if (name.fileName.isEmpty())
         return;
     // A script of that name is emptied: New starts a script afresh.
-    QFile script(folder_ + name.fileName);
-    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        failed(QStringLiteral("Unable to create the script %1: %2")
-                   .arg(name.fileName, script.errorString()));
+    QString error;
+    if (!platform::replaceFile(folder_ + name.fileName, QByteArray(), &error)) {
+        failed(QStringLiteral("Unable to create the script %1: %2").arg(name.fileName, error));
         return;
     }
-    script.close();
     currentScript_ = name.fileName;
     refreshList();
     showOpened(name.fileName, QString());
@@ -226,12 +224,10 @@ void ScriptEditor::cmdSaveClick()
     if (currentScript_.isEmpty())
         return;
     // Written whole or not at all: a failed save leaves the file and the text as they were.
-    QSaveFile script(folder_ + currentScript_);
-    if (!script.open(QIODevice::WriteOnly) ||
-        script.write(scriptfiles::bytesForSaving(rtb_->toPlainText())) < 0 || !script.commit()) {
-        failed(QStringLiteral("Unable to save the script %1: %2")
-                   .arg(currentScript_, script.errorString()));
-    }
+    QString error;
+    if (!platform::replaceFile(folder_ + currentScript_,
+                               scriptfiles::bytesForSaving(rtb_->toPlainText()), &error))
+        failed(QStringLiteral("Unable to save the script %1: %2").arg(currentScript_, error));
 }
 
 void ScriptEditor::cmdDelClick()

@@ -263,14 +263,18 @@ TEST_F(AboutWindowTest, TheUpdateCheckShowsThatItWaitsAndLeavesTheWindowOpen)
     bool progressShown = false;
     bool busyCursor = false;
     server.onRequest = [&](const QString&) {
-        progressShown = !field<QProgressBar>("prgUpdate")->isHidden();
+        progressShown = !field<QProgressBar>("prgUpdate")->isHidden() &&
+                        !field<Tabrix>("cmdCancelUpdate")->isHidden() &&
+                        !field<Tabrix>("cmdUpdate")->isEnabled();
         busyCursor = QApplication::overrideCursor() &&
-                     QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+                     QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     };
     click("cmdUpdate");
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(busyCursor);
     EXPECT_TRUE(field<QProgressBar>("prgUpdate")->isHidden());
+    EXPECT_TRUE(field<Tabrix>("cmdCancelUpdate")->isHidden());
+    EXPECT_TRUE(field<Tabrix>("cmdUpdate")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(store.dialogs.texts(),
               QStringList{QStringLiteral("Your version of Ombrel Sarquen is up to date.")});
@@ -282,22 +286,27 @@ TEST_F(AboutWindowTest, TheUpdateCheckShowsThatItWaitsAndLeavesTheWindowOpen)
     EXPECT_FALSE(main->isEnabled());
 }
 
-TEST_F(AboutWindowTest, ClosingDuringTheCheckWaitsForItsEnd)
+TEST_F(AboutWindowTest, CancelOrClosingCallsTheCheckOffQuietly)
 {
     installHelp();
     TestHttpServer server;
-    server.serve("/u", "2,0,3," + server.url("/u").toUtf8());
+    server.hold("/u");
     store.setText(regpath::kProduct, QStringLiteral("update"), server.url("/u"));
     open();
+    server.onRequest = [&](const QString&) { click("cmdCancelUpdate"); };
+    click("cmdUpdate");
+    EXPECT_EQ(about->lastCheck(), about::UpdateCheck::Outcome::Cancelled);
+    EXPECT_TRUE(about->isVisible());
+
+    // Closing the window while it checks calls the check off, then the window goes.
     bool stillOpen = false;
     server.onRequest = [&](const QString&) {
         about->close();
         stillOpen = about && about->isVisible();
     };
-    store.dialogs.answers.push_back(platform::MsgAnswer::No);
     click("cmdUpdate");
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(store.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(store.dialogs.messages.empty()) << store.dialogs.texts().join('|').toStdString();
     EXPECT_TRUE(aboutGone());
     EXPECT_TRUE(main->isEnabled());
 }

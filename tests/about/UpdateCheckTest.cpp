@@ -309,7 +309,7 @@ TEST_F(UpdateCheckTest, OnlyHttpAddressesAreFetched)
     // (An https server answering with one document.)
     struct SecureServer : platform::Http
     {
-        platform::HttpReply get(const QString&) override
+        platform::HttpReply get(const QString&, QDeadlineTimer) override
         {
             return {true, QByteArrayLiteral("2,0,2,http://updates.example/u"), {}};
         }
@@ -341,15 +341,67 @@ TEST_F(UpdateCheckTest, DocumentsOver64KiBAreRefused)
 
 TEST_F(UpdateCheckTest, HttpRedirectsAreFollowedWithinTheFetch)
 {
-    server.serve("/r", "", 302, server.url("/u"));
-    document("/u", "2,0,2", "/r");
-    setAddress(server.url("/r"));
-    EXPECT_EQ(check.run(), Outcome::UpToDate);
-    EXPECT_EQ(server.requests, (QStringList{"/r", "/u"}));
+    server.serve("/r1", "", 302, server.url("/r2"));
+    server.serve("/r2", "", 301, QStringLiteral("/u")); // relative to the server
+    document("/u", "2,0,2", "/r1");
+    setAddress(server.url("/r1"));
+    // Every time, one request a hop and the document at the end.
+    for (int i = 0; i < 10; ++i) {
+        server.requests.clear();
+        EXPECT_EQ(check.run(), Outcome::UpToDate) << check.failureDetail().toStdString();
+        EXPECT_EQ(server.requests, (QStringList{"/r1", "/r2", "/u"}));
+    }
 
-    server.serve("/r", "", 302, QStringLiteral("file:///etc/passwd"));
+    // A redirect that is not followed ends the fetch, and its empty body is no document.
+    const std::vector<std::pair<const char*, QString>> refused = {
+        {"/file", QStringLiteral("file:///etc/passwd")},
+        {"/nowhere", QString()},
+        {"/loop", server.url("/loop")}, // more than five hops
+    };
+    for (const auto& [path, target] : refused) {
+        server.serve(path, "", 302, target);
+        setAddress(server.url(path));
+        EXPECT_EQ(check.run(), Outcome::Failed) << path;
+        EXPECT_EQ(check.failure(), Failure::Fetch) << path;
+    }
+    EXPECT_EQ(server.requests.count("/loop"), 6);
+    EXPECT_EQ(dataFile(), "2,0,2," + server.url("/r1").toUtf8() + "\r\n");
+}
+
+TEST_F(UpdateCheckTest, EndlessAnswersAreCutOffAtTheSizeLimit)
+{
+    server.flood("/headers", "HTTP/1.1 200 OK\r\n", "X-Padding: " + QByteArray(200, 'x') + "\r\n");
+    server.flood("/body", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n", QByteArray(1000, ' '));
+    for (const char* path : {"/headers", "/body"}) {
+        setAddress(server.url(QString::fromLatin1(path)));
+        EXPECT_EQ(check.run(), Outcome::Failed) << path;
+        EXPECT_EQ(check.failure(), Failure::Fetch) << path;
+        EXPECT_TRUE(check.failureDetail().contains(QStringLiteral("larger than")))
+            << check.failureDetail().toStdString();
+    }
+    EXPECT_EQ(dataFile(), "<missing>");
+}
+
+TEST_F(UpdateCheckTest, TheWholeCheckEndsWithinItsTimeLimit)
+{
+    document("/a", "2,0,2", "/b");
+    server.hold("/b");
+    setAddress(server.url("/a"));
+    check.setTimeLimit(300);
     EXPECT_EQ(check.run(), Outcome::Failed);
     EXPECT_EQ(check.failure(), Failure::Fetch);
+    EXPECT_EQ(check.failureDetail(), QStringLiteral("The check took longer than 0.3 seconds"));
+    EXPECT_EQ(server.requests, (QStringList{"/a", "/b"}));
+}
+
+TEST_F(UpdateCheckTest, ACancelledFetchEndsTheCheckQuietly)
+{
+    server.hold("/u");
+    setAddress(server.url("/u"));
+    server.onRequest = [&](const QString&) { http.cancel(); };
+    EXPECT_EQ(check.run(), Outcome::Cancelled);
+    EXPECT_TRUE(store.dialogs.messages.empty());
+    EXPECT_EQ(dataFile(), "<missing>");
 }
 
 TEST_F(UpdateCheckTest, ANewAddressThatCannotBeStoredEndsTheCheck)

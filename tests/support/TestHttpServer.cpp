@@ -44,6 +44,14 @@ void TestHttpServer::hold(const QString& path)
     responses_[path] = r;
 }
 
+void TestHttpServer::flood(const QString& path, const QByteArray& head, const QByteArray& repeated)
+{
+    Response r;
+    r.head = head;
+    r.repeated = repeated;
+    responses_[path] = r;
+}
+
 void TestHttpServer::answer(QTcpSocket* socket, const QByteArray& request)
 {
     const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
@@ -59,6 +67,14 @@ void TestHttpServer::answer(QTcpSocket* socket, const QByteArray& request)
         r = Response{"not here", 404, {}, true, false};
     if (r.held)
         return;
+    if (!r.repeated.isEmpty()) {
+        socket->write(r.head);
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, r] {
+            if (socket->bytesToWrite() < 64 * 1024)
+                socket->write(r.repeated.repeated(64));
+        });
+        return;
+    }
 
     QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + " Test\r\n";
     head += "Content-Type: text/plain\r\nConnection: close\r\n";

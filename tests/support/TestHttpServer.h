@@ -31,6 +31,8 @@ public:
                const QString& location = {}, bool withLength = true);
     // Takes requests for `path` and never answers them.
     void hold(const QString& path);
+    // Answers `path` with `head`, then `repeated` again and again until the client goes.
+    void flood(const QString& path, const QByteArray& head, const QByteArray& repeated);
 
     // The paths requested so far, in order.
     QStringList requests;
@@ -48,6 +50,8 @@ private:
         QString location;
         bool withLength = true;
         bool held = false;
+        QByteArray head;
+        QByteArray repeated; // flooded when not empty
     };
     void answer(QTcpSocket* socket, const QByteArray& request);
 

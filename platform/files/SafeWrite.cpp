@@ -1,0 +1,101 @@
+#include "platform/files/SafeWrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The process's umask, read without changing it (umask(2) would, for every thread).
+mode_t newFileMode()
+{
+    mode_t mask = 022;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    mask = static_cast<mode_t>(value & 0777);
+                break;
+            }
+        }
+    }
+    return 0666 & ~mask;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    auto failed = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    QByteArray temporary =
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+
+    struct stat existing
+    {
+    };
+    const bool replacing = ::lstat(target.constData(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode))
+        return failed(QStringLiteral("%1 is a folder").arg(path));
+    const mode_t mode =
+        replacing && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : newFileMode();
+
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return failed(lastError());
+    const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const QString writeError = written ? QString() : lastError();
+    if (::close(fd) != 0 && written) {
+        const QString closeError = lastError();
+        ::unlink(temporary.constData());
+        return failed(closeError);
+    }
+    if (!written) {
+        ::unlink(temporary.constData());
+        return failed(writeError);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const QString renameError = lastError();
+        ::unlink(temporary.constData());
+        return failed(renameError);
+    }
+    return true;
+}
+
+} // namespace platform

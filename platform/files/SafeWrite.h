@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Writes `bytes` as the whole content of `path`, whole or not at all: into a new
+// temporary file in the same folder, flushed to disk, then renamed over `path`. A
+// symbolic link at `path` is replaced by the file, never followed, so a write cannot
+// land in another file. A file replaced keeps its permissions; a new one gets the
+// usual ones (0666 less the umask). On failure `path` is as it was and `error` (when
+// given) says why.
+bool replaceFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+} // namespace platform
