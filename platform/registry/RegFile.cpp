@@ -443,6 +443,13 @@ RegFile RegFile::parse(const QByteArray& text)
                                     "can hold"));
                 continue;
             }
+            if (!keyPathFits(path)) {
+                fail(QStringLiteral("the key path is longer than %1 bytes or holds a name "
+                                    "longer than %2 bytes")
+                         .arg(kMaxKeyPath)
+                         .arg(kMaxKeyName));
+                continue;
+            }
             RegOperation op;
             op.kind = deleting ? RegOperation::Kind::DeleteKey : RegOperation::Kind::CreateKey;
             op.hive = hive;
@@ -483,6 +490,11 @@ long RegFile::apply(Registry& registry, QString* error) const
         message = QStringLiteral("the file has errors; nothing was imported");
         return kErrorInvalidData;
     }
+    // The whole file or nothing: one batch of changes, dropped at the first failure.
+    if (const long rc = registry.beginChanges()) {
+        message = QStringLiteral("nothing was imported: %1").arg(storeErrorText(rc));
+        return rc;
+    }
     HKey key = kNullKey;
     for (const RegOperation& op : operations_) {
         long rc = ERROR_SUCCESS;
@@ -506,15 +518,38 @@ long RegFile::apply(Registry& registry, QString* error) const
         const bool gone =
             op.kind == RegOperation::Kind::DeleteKey || op.kind == RegOperation::Kind::DeleteValue;
         if (rc != ERROR_SUCCESS && !(gone && rc == ERROR_FILE_NOT_FOUND)) {
-            message = QStringLiteral("line %1: the store refused the change (error %2)")
-                          .arg(op.line)
-                          .arg(rc);
             registry.closeKey(key);
+            registry.endChanges(false);
+            message = QStringLiteral("line %1: %2; nothing was imported")
+                          .arg(op.line)
+                          .arg(storeErrorText(rc));
             return rc;
         }
     }
     registry.closeKey(key);
+    if (const long rc = registry.endChanges(true)) {
+        message = QStringLiteral("nothing was imported: %1").arg(storeErrorText(rc));
+        return rc;
+    }
     return ERROR_SUCCESS;
+}
+
+QString storeErrorText(long rc)
+{
+    switch (rc) {
+    case ERROR_ACCESS_DENIED:
+        return QStringLiteral("the settings store cannot be read and written");
+    case ERROR_REGISTRY_CORRUPT:
+        return QStringLiteral("the settings store is not a readable database");
+    case ERROR_DISK_FULL:
+        return QStringLiteral("the disk is full");
+    case ERROR_BUSY:
+        return QStringLiteral("the store is busy: another program is writing to it");
+    case ERROR_BADKEY:
+        return QStringLiteral("the key path is too long");
+    default:
+        return QStringLiteral("the store refused the change (error %1)").arg(rc);
+    }
 }
 
 long RegFile::write(Registry& registry, HKey hive, const std::string& path, QByteArray* out,

@@ -50,9 +50,10 @@ public:
     // operations after it act on that key.
     const std::vector<RegOperation>& operations() const { return operations_; }
 
-    // Applies the operations in order. A file with errors applies nothing. Deleting a key
-    // or value that does not exist is not an error. Returns ERROR_SUCCESS or the store's
-    // code of the first failure, described in `error`.
+    // Applies the operations in order, all of them or none: a file with errors applies
+    // nothing, and neither does one the store refuses a change of (a full disk, a busy
+    // store). Deleting a key or value that does not exist is not an error. Returns
+    // ERROR_SUCCESS or the store's code of the first failure, described in `error`.
     long apply(Registry& registry, QString* error = nullptr) const;
 
     // REGEDIT4 text of the key `path` under `hive` and all its subkeys. ERROR_FILE_NOT_FOUND
@@ -73,5 +74,8 @@ private:
     std::vector<RegOperation> operations_;
     std::vector<RegFileError> errors_;
 };
+
+// A store's result code in words ("the disk is full").
+QString storeErrorText(long rc);
 
 } // namespace platform

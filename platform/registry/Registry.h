@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,8 +19,11 @@ constexpr long ERROR_SUCCESS = 0;
 constexpr long ERROR_FILE_NOT_FOUND = 2;
 constexpr long ERROR_ACCESS_DENIED = 5;
 constexpr long ERROR_INVALID_HANDLE = 6;
+constexpr long ERROR_DISK_FULL = 112;
+constexpr long ERROR_BUSY = 170;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_NO_MORE_ITEMS = 259;
+constexpr long ERROR_BADKEY = 1010;
 constexpr long ERROR_REGISTRY_CORRUPT = 1015;
 constexpr long ERROR_REGISTRY_IO_FAILED = 1016;
 constexpr long ERROR_KEY_DELETED = 1018;
@@ -35,6 +39,31 @@ enum RegType : std::uint32_t
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The longest key path below a hive and the longest name of one key in it, in bytes
+// of UTF-8. Every key
+// row holds its whole path, so the bound on the path bounds what one key can cost.
+constexpr std::size_t kMaxKeyPath = 1024;
+constexpr std::size_t kMaxKeyName = 255;
+
+// Whether a key path (components between backslashes; empty ones do not count) is
+// within kMaxKeyPath and each of its names within kMaxKeyName.
+inline bool keyPathFits(const std::string& path)
+{
+    std::size_t length = 0, name = 0;
+    for (const char c : path + '\\') {
+        if (c != '\\') {
+            ++name;
+            continue;
+        }
+        if (name > kMaxKeyName)
+            return false;
+        if (name > 0)
+            length += name + (length > 0 ? 1 : 0);
+        name = 0;
+    }
+    return length <= kMaxKeyPath;
+}
+
 // The persistent hierarchical key/value store. Key paths are relative to a hive and
 // use backslashes; key paths and value names compare without regard to case. Values
 // keep the order in which they were first written; overwriting keeps the place.
@@ -46,6 +75,7 @@ public:
     // Opens an existing key. ERROR_FILE_NOT_FOUND when it does not exist.
     virtual long openKey(HKey hive, const std::string& path, HKey* result) = 0;
     // Opens a key, creating it and its missing parents. Only installation tools use it.
+    // ERROR_BADKEY for a path longer than kMaxKeyPath or a name longer than kMaxKeyName.
     virtual long createKey(HKey hive, const std::string& path, HKey* result) = 0;
     virtual long closeKey(HKey key) = 0;
 
@@ -59,6 +89,16 @@ public:
     virtual long enumKey(HKey key, std::uint32_t index, std::string* name) = 0;
     // Removes a key with its values and subkeys. Only installation tools use it.
     virtual long deleteKey(HKey hive, const std::string& path) = 0;
+
+    // The changes made between beginChanges() and endChanges() are kept all together
+    // (endChanges(true)) or not at all (endChanges(false), or a failure on the way).
+    // A store without that keeps each change as it is made.
+    virtual long beginChanges() { return ERROR_SUCCESS; }
+    virtual long endChanges(bool keep)
+    {
+        (void)keep;
+        return ERROR_SUCCESS;
+    }
 };
 
 } // namespace platform

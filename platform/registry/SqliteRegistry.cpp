@@ -226,8 +226,13 @@ long SqliteRegistry::failure(int sqliteCode)
                    .arg(QString::fromUtf8(sqlite3_errstr(sqliteCode))));
         closeDatabase();
         return ERROR_ACCESS_DENIED;
+    // Disk full, busy past the timeout, I/O errors: this call fails, the next may not.
+    case SQLITE_FULL:
+        return ERROR_DISK_FULL;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
     default:
-        // Busy past the timeout, disk full, I/O errors: this call fails, the next may not.
         return ERROR_REGISTRY_IO_FAILED;
     }
 }
@@ -393,10 +398,14 @@ long SqliteRegistry::createKey(HKey hive, const std::string& path, HKey* result)
 
     // Walks down from the hive root, adding each missing key below its parent. An
     // existing key keeps the spelling it was created with.
-    int rc = exec(db_, "BEGIN IMMEDIATE");
+    if (!keyPathFits(path))
+        return ERROR_BADKEY;
+    const auto parts = components(path);
+
+    // Inside a batch of changes the key is a savepoint of the batch's transaction.
+    int rc = exec(db_, batch_ ? "SAVEPOINT create_key" : "BEGIN IMMEDIATE");
     std::int64_t id = 0;
     std::string folded;
-    const auto parts = components(path);
     for (std::size_t i = 0; rc == SQLITE_OK && i <= parts.size(); ++i) {
         if (i > 0) {
             if (i > 1)
@@ -423,9 +432,9 @@ long SqliteRegistry::createKey(HKey hive, const std::string& path, HKey* result)
         }
     }
     if (rc == SQLITE_OK)
-        rc = exec(db_, "COMMIT");
+        rc = exec(db_, batch_ ? "RELEASE create_key" : "COMMIT");
     if (rc != SQLITE_OK) {
-        exec(db_, "ROLLBACK");
+        exec(db_, batch_ ? "ROLLBACK TO create_key; RELEASE create_key" : "ROLLBACK");
         return failure(rc);
     }
     if (result)
@@ -559,6 +568,37 @@ long SqliteRegistry::deleteKey(HKey hive, const std::string& path)
     if (rc != SQLITE_DONE)
         return failure(rc);
     return sqlite3_changes(db_) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+long SqliteRegistry::beginChanges()
+{
+    if (batch_)
+        return ERROR_SUCCESS;
+    if (const long rc = ensureOpen())
+        return rc;
+    const int rc = exec(db_, "BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        return failure(rc);
+    batch_ = true;
+    return ERROR_SUCCESS;
+}
+
+long SqliteRegistry::endChanges(bool keep)
+{
+    if (!batch_)
+        return ERROR_SUCCESS;
+    batch_ = false;
+    // A store dropped on the way took its open transaction with it.
+    if (!db_)
+        return keep ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+    // Some failures (disk full, I/O) end the transaction already.
+    if (sqlite3_get_autocommit(db_))
+        return keep ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+    const int rc = exec(db_, keep ? "COMMIT" : "ROLLBACK");
+    if (rc == SQLITE_OK)
+        return ERROR_SUCCESS;
+    exec(db_, "ROLLBACK");
+    return failure(rc);
 }
 
 } // namespace platform

@@ -13,7 +13,7 @@ namespace platform {
 
 // The registry kept in one SQLite database file. The program and sarquen-reg may work
 // on the same file at once: the database runs in WAL mode with a busy timeout, and every
-// write is its own durable transaction.
+// write is its own durable transaction, or part of one for a batch of changes.
 //
 // The file is opened on first use; a missing or empty file becomes a new store. A file
 // that is not a database of ours (garbage, corrupt, another program's database) is never
@@ -46,6 +46,9 @@ public:
     long enumKey(HKey key, std::uint32_t index, std::string* name) override;
     // The hive root itself cannot be deleted (ERROR_ACCESS_DENIED).
     long deleteKey(HKey hive, const std::string& path) override;
+    // One transaction for the whole batch.
+    long beginChanges() override;
+    long endChanges(bool keep) override;
 
 private:
     long ensureOpen();
@@ -65,6 +68,7 @@ private:
     std::ostream& diagnostics_;
     sqlite3* db_ = nullptr;
     bool reported_ = false;
+    bool batch_ = false; // inside beginChanges() .. endChanges()
     std::unordered_map<HKey, std::int64_t> handles_;
     // Where the last enumeration of values stopped, so that the next index continues
     // from there instead of counting from the first value again.

@@ -1,6 +1,7 @@
 #include "platform/registry/RegFile.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WriteRefusingRegistry.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>
@@ -180,6 +181,47 @@ TEST_F(RegFileStoreTest, ApplyChangesNothingWhenAnyLineIsBad)
     EXPECT_NE(file.apply(store, &error), ERROR_SUCCESS);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(exists("New"));
+}
+
+TEST_F(RegFileStoreTest, ApplyKeepsNothingWhenTheStoreRefusesAChange)
+{
+    WriteRefusingRegistry refusing(store);
+    refusing.refused.insert("c");
+    const RegFile file = RegFile::parse("REGEDIT4\n[HKLM\\Old]\n\"a\"=\"1\"\n[HKLM\\New]\n"
+                                        "\"b\"=\"2\"\n\"c\"=\"3\"\n\"d\"=\"4\"\n");
+    ASSERT_TRUE(file.ok());
+    QString error;
+    EXPECT_NE(file.apply(refusing, &error), ERROR_SUCCESS);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("line 6: "))) << error.toStdString();
+    EXPECT_FALSE(exists("Old"));
+    EXPECT_FALSE(exists("New"));
+    // The store takes changes again afterwards, one by one and in batches.
+    refusing.refused.clear();
+    EXPECT_EQ(file.apply(refusing, &error), ERROR_SUCCESS);
+    EXPECT_TRUE(exists("New"));
+}
+
+TEST_F(RegFileStoreTest, KeyPathsHaveALimit)
+{
+    const std::string longest = std::string(1022, 'k') + "\\k";
+    const std::string deeper(1025, '\\');
+    std::string nested;
+    for (int i = 0; i < 600; ++i)
+        nested += "a\\";
+    HKey key = kNullKey;
+    EXPECT_EQ(store.createKey(HKEY_LOCAL_MACHINE, longest, &key), ERROR_BADKEY); // name > 255
+    EXPECT_EQ(store.createKey(HKEY_LOCAL_MACHINE, nested, &key), ERROR_BADKEY);
+    const std::string fits = std::string(255, 'k') + "\\" + nested.substr(0, 768);
+    EXPECT_EQ(store.createKey(HKEY_LOCAL_MACHINE, fits, &key), ERROR_SUCCESS);
+    store.closeKey(key);
+    EXPECT_EQ(store.createKey(HKEY_LOCAL_MACHINE, fits + "b", &key), ERROR_BADKEY);
+    EXPECT_EQ(store.createKey(HKEY_LOCAL_MACHINE, deeper, &key), ERROR_SUCCESS); // the root
+
+    // A file naming such a key is refused, with the line.
+    const RegFile file =
+        RegFile::parse("REGEDIT4\n\n[HKLM\\" + QByteArray::fromStdString(nested) + "]\n");
+    ASSERT_EQ(file.errors().size(), 1u);
+    EXPECT_EQ(file.errors()[0].line, 3);
 }
 
 TEST_F(RegFileStoreTest, ApplyCreatesSetsAndDeletes)

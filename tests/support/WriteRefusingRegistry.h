@@ -52,6 +52,8 @@ public:
     {
         return inner_.deleteKey(hive, path);
     }
+    long beginChanges() override { return inner_.beginChanges(); }
+    long endChanges(bool keep) override { return inner_.endChanges(keep); }
 
 private:
     platform::Registry& inner_;

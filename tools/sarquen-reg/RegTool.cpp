@@ -128,17 +128,7 @@ private:
         err_ << "sarquen-reg: " << message << '\n';
         return kFailed;
     }
-    static QString describe(long rc)
-    {
-        switch (rc) {
-        case ERROR_ACCESS_DENIED:
-            return QStringLiteral("the settings store cannot be read and written");
-        case ERROR_REGISTRY_CORRUPT:
-            return QStringLiteral("the settings store is not a readable database");
-        default:
-            return QStringLiteral("error %1").arg(rc);
-        }
-    }
+    static QString describe(long rc) { return storeErrorText(rc); }
     bool key(const QString& keyName, HKey* hive, std::string* path)
     {
         if (RegFile::splitKeyName(keyName, hive, path))
@@ -328,7 +318,7 @@ int Tool::importFile(const QString& fileName)
     QString message;
     const long rc = regFile.apply(reg_, &message);
     if (rc != ERROR_SUCCESS)
-        return failed(QStringLiteral("%1:%2 (%3)").arg(fileName, message, describe(rc)));
+        return failed(QStringLiteral("%1:%2").arg(fileName, message));
     return kOk;
 }
 
