@@ -27,6 +27,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGridLayout>
 #include <QLabel>
@@ -64,7 +65,12 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
 
     interpreter_ = std::make_unique<ScriptInterpreter>(
         *this, platform_, [this](const QString& keys, QString* error) {
-            return TypeKeys(*platform_.desktop, keys, error);
+            // A long text keeps the windows live while it is typed, and ends with the
+            // program.
+            return TypeKeys(*platform_.desktop, keys, error, [this] {
+                QCoreApplication::processEvents();
+                return !hasEnded();
+            });
         });
     dispatcher_ = std::make_unique<Dispatcher>(
         DispatchContext{state, options, commands, *tcom_, listening_, *answers_, *windows_,

@@ -22,6 +22,8 @@ constexpr int kMaxRepeat = 9999;
 // the memory, nor keep the desktop typing for hours.
 constexpr int kMaxDepth = 100;
 constexpr int kMaxActions = 10000;
+// Keys sent between two looks at whether typing may go on.
+constexpr std::size_t kKeysPerBatch = 64;
 
 struct NamedKey
 {
@@ -283,21 +285,39 @@ std::optional<std::vector<KeyAction>> ParseKeys(const QString& text, QString* er
     return Parser(text).parse(error);
 }
 
-bool TypeKeys(platform::Desktop& desktop, const QString& keys, QString* error)
+bool TypeKeys(platform::Desktop& desktop, const QString& keys, QString* error,
+              const std::function<bool()>& keepGoing)
 {
     // Everything is parsed before the first key goes out: a mistake at the end of the
     // text must not leave half of it typed.
     const std::optional<std::vector<KeyAction>> actions = ParseKeys(keys, error);
     if (!actions)
         return false;
+    std::vector<int> held; // keys pressed and not yet released, in order
+    std::size_t count = 0;
     for (const KeyAction& action : *actions) {
+        if (keepGoing && count > 0 && count % kKeysPerBatch == 0) {
+            desktop.syncInput();
+            if (!keepGoing()) {
+                // Called off: no key may stay held down.
+                for (auto key = held.rbegin(); key != held.rend(); ++key)
+                    desktop.keyEvent(*key, false);
+                break;
+            }
+        }
+        ++count;
         switch (action.kind) {
         case KeyAction::Kind::Press:
             desktop.keyEvent(action.virtualKey, true);
+            held.push_back(action.virtualKey);
             break;
-        case KeyAction::Kind::Release:
+        case KeyAction::Kind::Release: {
             desktop.keyEvent(action.virtualKey, false);
+            const auto key = std::find(held.rbegin(), held.rend(), action.virtualKey);
+            if (key != held.rend())
+                held.erase(std::next(key).base());
             break;
+        }
         case KeyAction::Kind::Type:
             // A character the keyboard cannot produce is left out, like a key it lacks.
             desktop.typeCharacter(action.character);

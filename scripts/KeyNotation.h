@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,4 +48,9 @@ std::optional<std::vector<KeyAction>> ParseKeys(const QString& text, QString* er
 // Sends the keys of `keys` to the window that has the focus and waits until the desktop
 // has processed them. Characters the keyboard cannot produce are left out. False when
 // the text is malformed: then nothing is sent and `error` says why.
-bool TypeKeys(platform::Desktop& desktop, const QString& keys, QString* error);
+//
+// A long text goes out in batches; between two, `keepGoing` (when given) is asked
+// whether to go on. It is where the caller keeps its windows live (handles events), and
+// when it says no, typing stops there with every held key released.
+bool TypeKeys(platform::Desktop& desktop, const QString& keys, QString* error,
+              const std::function<bool()>& keepGoing = {});

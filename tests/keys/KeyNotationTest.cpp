@@ -160,6 +160,27 @@ TEST(KeyNotation, MalformedTextSendsNothingAndSaysWhy)
     }
 }
 
+TEST(KeyNotation, LongTextsAskBetweenBatchesAndReleaseHeldKeysWhenStopped)
+{
+    FakeDesktop desktop;
+    int asked = 0;
+    const QString keys = QStringLiteral("+({. 150})b");
+    EXPECT_TRUE(TypeKeys(desktop, keys, nullptr, [&] { return ++asked < 2; }));
+    EXPECT_EQ(asked, 2);
+    // Shift and two batches of letters went out, then Shift came up again.
+    EXPECT_EQ(desktop.calls.count(QStringLiteral("type .")), 127);
+    EXPECT_FALSE(desktop.calls.contains(QStringLiteral("type b")));
+    EXPECT_EQ(desktop.calls.count(tap(0x10).first()), 1);
+    EXPECT_EQ(desktop.calls.count(tap(0x10).last()), 1);
+    EXPECT_EQ(desktop.calls.last(), QStringLiteral("sync"));
+
+    // Allowed to go on, all of it is typed.
+    FakeDesktop all;
+    EXPECT_TRUE(TypeKeys(all, keys, nullptr, [] { return true; }));
+    EXPECT_EQ(all.calls.count(QStringLiteral("type .")), 150);
+    EXPECT_TRUE(all.calls.contains(QStringLiteral("type b")));
+}
+
 TEST(KeyNotation, HostileLinesAreRefusedNotFollowed)
 {
     const auto nested = [](int depth) {
