@@ -2,8 +2,11 @@
 BUILD ?= build
 PROGRAM := $(BUILD)/program
 PREFIX ?= $(HOME)/.local
+# The second build, with AddressSanitizer and UndefinedBehaviorSanitizer, in which the
+# tests that need no desktop run once more.
+SANITIZED ?= $(BUILD)-asan
 
-.PHONY: all deps test-deps configure build run test bench bench-speech format install clean
+.PHONY: all deps test-deps configure build run test test-sanitized bench bench-speech format install clean
 
 all: build
 
@@ -24,6 +27,12 @@ run: build
 
 test: test-deps build
 	scripts/run-tests.sh $(BUILD)
+	@$(MAKE) --no-print-directory test-sanitized
+
+test-sanitized: test-deps
+	@cmake -S . -B $(SANITIZED) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARQUEN_SANITIZE=ON >/dev/null
+	cmake --build $(SANITIZED) --target sanitized_tests
+	ctest --test-dir $(SANITIZED) -L sanitized --output-on-failure -j "$$(nproc)"
 
 bench: build
 	scripts/run-bench.sh $(BUILD)
@@ -43,4 +52,4 @@ install: build
 	scripts/install.sh $(BUILD) $(PREFIX)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZED)

@@ -65,6 +65,7 @@ void HttpAnswerReader::fail(const QString& why)
 {
     state_ = State::Failed;
     error_ = why;
+    body_.clear();
     pending_.clear();
     pos_ = 0;
 }

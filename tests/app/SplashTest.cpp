@@ -15,10 +15,7 @@ protected:
     // Shows the splash for `commandLine` the way the program starts.
     frmSplash* start(const QString& commandLine)
     {
-        main = std::make_unique<frmLaunch>(services, recognizer, synthesizer,
-                                           QStringLiteral("/opt/sarquen/zorv"));
-        ended = std::make_unique<QSignalSpy>(main.get(), &frmLaunch::programEnded);
-        splash = new frmSplash(*main, commandLine);
+        splash = new frmSplash(created(), commandLine);
         splash->load();
         splash->show();
         return splash;
@@ -100,8 +97,7 @@ TEST_F(SplashTest, UnknownSwitchesShowTheMainWindowNormally)
         EXPECT_TRUE(main->isVisible()) << line;
         EXPECT_EQ(main->windowState(), Qt::WindowNoState) << line;
         delete splash.data();
-        recognizer = new FakeRecognizer;
-        synthesizer = new FakeSynthesizer;
+        newEngines();
     }
 }
 

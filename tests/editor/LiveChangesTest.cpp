@@ -24,9 +24,10 @@ protected:
         setOption("starter", QStringLiteral("1"));
         ASSERT_EQ(::pipe(speech), 0);
         // The program's own console recogniser, reading what the test "says".
-        delete recognizer;
+        ownRecognizer.reset();
         recognizer = nullptr;
-        main = std::make_unique<frmLaunch>(services, new ConsoleRecognizer(speech[0]), synthesizer,
+        main = std::make_unique<frmLaunch>(services, new ConsoleRecognizer(speech[0]),
+                                           ownSynthesizer.release(),
                                            QStringLiteral("/opt/sarquen/zorv"));
         main->appPath = home.path() + QLatin1Char('/');
         main->load();

@@ -25,8 +25,7 @@ protected:
         setOption("startCommand", QStringLiteral("Computer"));
         setOption("tcomt", QStringLiteral("5000"));
         setOption("chktext", QStringLiteral("Launch "));
-        recognizer->journal = &journal;
-        synthesizer->journal = &journal;
+        newEngines();
     }
 
     void setOption(const char* name, const QString& text)
@@ -34,14 +33,30 @@ protected:
         store.setText(regpath::kOptions, QString::fromLatin1(name), text);
     }
 
+    // Creates the main window, which owns the engines from here on.
+    frmLaunch& created()
+    {
+        main =
+            std::make_unique<frmLaunch>(services, ownRecognizer.release(), ownSynthesizer.release(),
+                                        QStringLiteral("/opt/sarquen/zorv"));
+        ended = std::make_unique<QSignalSpy>(main.get(), &frmLaunch::programEnded);
+        return *main;
+    }
     // Creates the main window and runs its load step.
     frmLaunch& loaded()
     {
-        main = std::make_unique<frmLaunch>(services, recognizer, synthesizer,
-                                           QStringLiteral("/opt/sarquen/zorv"));
-        ended = std::make_unique<QSignalSpy>(main.get(), &frmLaunch::programEnded);
-        main->load();
+        created().load();
         return *main;
+    }
+    // New engines for the next main window.
+    void newEngines()
+    {
+        ownRecognizer = std::make_unique<FakeRecognizer>();
+        ownSynthesizer = std::make_unique<FakeSynthesizer>();
+        recognizer = ownRecognizer.get();
+        synthesizer = ownSynthesizer.get();
+        recognizer->journal = &journal;
+        synthesizer->journal = &journal;
     }
 
     template <typename T> T* control(const char* name) const
@@ -62,8 +77,11 @@ protected:
     platform::Platform services{&store.registry, &store.dialogs, &clock,  &desktop,
                                 &shell,          &audio,         &session};
     QStringList journal;
-    FakeRecognizer* recognizer = new FakeRecognizer;
-    FakeSynthesizer* synthesizer = new FakeSynthesizer;
+    // Until loaded() hands them to the main window.
+    std::unique_ptr<FakeRecognizer> ownRecognizer;
+    std::unique_ptr<FakeSynthesizer> ownSynthesizer;
+    FakeRecognizer* recognizer = nullptr;
+    FakeSynthesizer* synthesizer = nullptr;
     std::unique_ptr<frmLaunch> main;
     std::unique_ptr<QSignalSpy> ended;
 };

@@ -1,9 +1,12 @@
-// Runs a fuzz target where libFuzzer is not used: every seed file as it is, then a
-// fixed number of deterministic mutations of them. The same run every time, so a
+// Runs a fuzz target where libFuzzer is not used: every seed (the target's own and the
+// seed files) as it is, then a fixed number of deterministic mutations of them, built
+// from the pieces of its input language the target names. The same run every time, so a
 // failure can be repeated; the iteration that failed is printed before it runs when
 // FUZZ_VERBOSE is set.
 //
 //   fuzz_driver [--iterations N] [--seed S] SEED_FILE...
+#include "tests/support/FuzzDriver.h"
+
 #include <QByteArray>
 #include <QFile>
 
@@ -22,64 +25,15 @@ namespace {
 
 constexpr qsizetype kMaxInput = 96 * 1024;
 
-// Pieces that matter to an RTF reader, inserted whole.
-const char* const kTokens[] = {
-    "{",
-    "}",
-    "\\",
-    "\\'",
-    "\\'e9",
-    "\\u",
-    "\\u-3913?",
-    "\\u8364",
-    "\\uc0 ",
-    "\\uc5 ",
-    "\\uc99999 ",
-    "\\bin",
-    "\\bin5 ",
-    "\\bin-1 ",
-    "\\bin99999999999 ",
-    "\\*",
-    "{\\*\\x ",
-    "\\par ",
-    "\\line ",
-    "\\tab ",
-    "\\b ",
-    "\\b0 ",
-    "\\i ",
-    "\\ul ",
-    "\\plain ",
-    "\\pard ",
-    "\\fs",
-    "\\fs99999999999999999999 ",
-    "\\fs-5 ",
-    "\\cf",
-    "\\cf65535 ",
-    "\\f",
-    "\\f-1 ",
-    "{\\fonttbl{\\f0 A;}",
-    "{\\colortbl;\\red255;",
-    "\\red999 ",
-    "\\li-99999999 ",
-    "\\fi99999999 ",
-    "\\qc ",
-    "{\\pict ",
-    "{\\info ",
-    "{\\field{\\*\\fldinst x}{\\fldrslt ",
-    "\\cell ",
-    "\\row ",
-    "\\~",
-    "\\-",
-    "\\_",
-    "\r\n",
-    "\0",
-    "\xff",
-};
-
 class Mutator
 {
 public:
-    explicit Mutator(std::uint32_t seed) : rng_(seed) {}
+    Mutator(std::uint32_t seed, std::vector<QByteArray> tokens)
+        : rng_(seed), tokens_(std::move(tokens))
+    {
+        if (tokens_.empty())
+            tokens_.push_back(QByteArray(1, '\0'));
+    }
 
     QByteArray mutate(QByteArray input, const std::vector<QByteArray>& seeds)
     {
@@ -103,17 +57,14 @@ private:
 
     QByteArray step(QByteArray b, const std::vector<QByteArray>& seeds)
     {
-        switch (pick(9)) {
+        switch (pick(10)) {
         case 0: // change one byte
             if (!b.isEmpty())
                 b[at(b) % b.size()] = static_cast<char>(pick(256));
             break;
-        case 1: { // insert a token
-            const auto count = sizeof(kTokens) / sizeof(kTokens[0]);
-            const char* token = kTokens[pick(static_cast<int>(count))];
-            b.insert(at(b), token[0] ? QByteArray(token) : QByteArray(1, '\0'));
+        case 1: // insert a token
+            b.insert(at(b), token());
             break;
-        }
         case 2: { // delete a range
             const qsizetype from = at(b);
             b.remove(from, pick(64));
@@ -134,17 +85,20 @@ private:
             b.insert(at(b), other.mid(from, pick(2048)));
             break;
         }
-        case 6: { // a run of opening or closing braces
-            const char brace = pick(2) ? '{' : '}';
-            b.insert(at(b), QByteArray(1 + pick(3000), brace));
+        case 6: // a long run of one token (opening groups, say)
+            b.insert(at(b), token().repeated(1 + pick(3000)));
             break;
-        }
-        case 7: { // a long number after a control word
-            QByteArray number = "\\fs";
+        case 7: { // a long number after a token
+            QByteArray number = token();
             if (pick(2))
                 number += '-';
             number += QByteArray(1 + pick(40), static_cast<char>('0' + pick(10)));
             b.insert(at(b), number);
+            break;
+        }
+        case 8: { // insert a token at the start of a line, for line-based formats
+            const qsizetype lineBreak = b.indexOf('\n', at(b));
+            b.insert(lineBreak < 0 ? b.size() : lineBreak + 1, token());
             break;
         }
         default: // change a digit or a letter into another of its kind
@@ -164,7 +118,13 @@ private:
         return b;
     }
 
+    const QByteArray& token()
+    {
+        return tokens_[static_cast<std::size_t>(pick(int(tokens_.size())))];
+    }
+
     std::mt19937 rng_;
+    std::vector<QByteArray> tokens_;
 };
 
 int run(const QByteArray& input, long iteration)
@@ -198,14 +158,14 @@ int main(int argc, char** argv)
             seeds.push_back(f.readAll());
         }
     }
-    seeds.push_back(QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2"
-                               "\\blue3;}\\f0\\fs24 {\\b x}\\u8364?\\'e9\\par}"));
+    const FuzzLanguage language = fuzzLanguage();
+    seeds.insert(seeds.end(), language.seeds.begin(), language.seeds.end());
     seeds.push_back(QByteArray());
 
     long n = 0;
     for (const QByteArray& s : seeds)
         run(s, n++);
-    Mutator mutator(seed);
+    Mutator mutator(seed, language.tokens);
     QByteArray current = seeds.front();
     for (long i = 0; i < iterations; ++i) {
         // Mostly build on the last input, now and then start again from a seed.
