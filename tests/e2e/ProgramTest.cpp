@@ -1,4 +1,5 @@
 #include "tests/e2e/ZorvFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QFile>
 #include <QThread>
@@ -61,8 +62,7 @@ TEST_F(ProgramTest, TheExitButtonEndsIt)
     ASSERT_NE(w, 0u);
     x.activate(w);
     // Exit is the last control of the window's focus chain: one step back from the first.
-    for (int i = 0; i < 50 && x.activeWindow() != w; ++i)
-        QThread::msleep(50);
+    waitUntil([&] { return x.activeWindow() == w; }, 2500);
     QThread::msleep(200);
     x.tapKey(X11Session::kTab, /*shift=*/true);
     x.tapKey(X11Session::kSpace);

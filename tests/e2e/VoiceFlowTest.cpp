@@ -1,4 +1,5 @@
 #include "tests/e2e/ZorvFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,11 +24,8 @@ protected:
     // The working directory and arguments the launched program recorded.
     QStringList launched(int timeoutMs = 10000)
     {
-        QElapsedTimer clock;
-        clock.start();
         QFile f(record);
-        while (!f.exists() && clock.elapsed() < timeoutMs)
-            QThread::msleep(20);
+        waitUntil([&] { return f.exists(); }, timeoutMs);
         if (!f.open(QIODevice::ReadOnly))
             return {};
         const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -76,10 +74,10 @@ TEST_F(VoiceFlowTest, StartPhraseThenCommandsLaunchSpeakAndRunScripts)
 
     say(QStringLiteral("Computer"));
     say(QStringLiteral("Broken"));
-    QElapsedTimer clock;
-    clock.start();
-    while (!stderrText().contains(QStringLiteral("SQ Error 10")) && clock.elapsed() < 10000)
+    waitUntil([&] {
         zorv.waitForReadyRead(100);
+        return stderrText().contains(QStringLiteral("SQ Error 10"));
+    });
     EXPECT_EQ(errors, QStringLiteral("MSGBOX Ombrel Sarquen 2.0: SQ Error 10: File Not Found\n"));
 
     say(QStringLiteral("Computer"));

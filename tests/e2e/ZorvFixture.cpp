@@ -1,4 +1,5 @@
 #include "tests/e2e/ZorvFixture.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -72,19 +73,21 @@ void ZorvFixture::say(const QString& phrase)
 
 std::optional<QString> ZorvFixture::waitForOutput(const QString& prefix, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        for (const QString& line : output) {
-            if (line.startsWith(prefix))
-                return line;
-        }
-        if (clock.elapsed() > timeoutMs || zorv.state() == QProcess::NotRunning)
-            return std::nullopt;
-        zorv.waitForReadyRead(100);
-        while (zorv.canReadLine())
-            output << QString::fromUtf8(zorv.readLine()).chopped(1);
-    }
+    std::optional<QString> found;
+    waitUntil(
+        [&] {
+            while (zorv.canReadLine())
+                output << QString::fromUtf8(zorv.readLine()).chopped(1);
+            for (const QString& line : output)
+                if (line.startsWith(prefix))
+                    found = line;
+            if (found || zorv.state() == QProcess::NotRunning)
+                return true;
+            zorv.waitForReadyRead(100);
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 bool ZorvFixture::waitForEnd(int timeoutMs)

@@ -2,6 +2,7 @@
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/LauncherFixture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -49,10 +50,7 @@ protected:
     // Runs the program until the shell was asked to start something, for at most a while.
     QStringList launchesAfterSpeech()
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (shell.calls.isEmpty() && clock.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        waitForEvents([&] { return !shell.calls.isEmpty(); });
         return std::exchange(shell.calls, {});
     }
 

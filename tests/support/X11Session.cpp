@@ -1,4 +1,5 @@
 #include "tests/support/X11Session.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -85,14 +86,9 @@ Window X11Session::findMappedWindow(const QString& title) const
 
 Window X11Session::waitForMappedWindow(const QString& title, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (const Window w = findMappedWindow(title))
-            return w;
-        QThread::msleep(50);
-    }
-    return 0;
+    Window window = 0;
+    waitUntil([&] { return (window = findMappedWindow(title)) != 0; }, timeoutMs);
+    return window;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "app/speech/ConsoleRecognizer.h"
 #include "tests/app/speech/QStringPrinting.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,19 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Runs the event loop until `done` holds, for at most a second.
-bool waitUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 1000)
-            return false;
-        QTest::qWait(1);
-    }
-    return true;
-}
 
 class Pipe
 {
@@ -69,7 +57,7 @@ QStringList heard(const QSignalSpy& spy)
 // Waits until everything written has been read and handled.
 void settle(const Pipe& pipe)
 {
-    ASSERT_TRUE(waitUntil([&] { return pipe.drained(); }));
+    ASSERT_TRUE(waitForEvents([&] { return pipe.drained(); }));
     QCoreApplication::processEvents();
 }
 
@@ -84,7 +72,7 @@ TEST(ConsoleRecognizer, EachLineIsOnePhraseInOrderWithoutLineEnds)
 
     pipe.write("Open Mail\r\nWhat Time Is It\n\n\r\n");
     pipe.write("Exit Sarquen\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 3; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 3; }));
     settle(pipe);
 
     EXPECT_EQ(heard(spy), QStringList({"Open Mail", "What Time Is It", "Exit Sarquen"}));
@@ -101,7 +89,7 @@ TEST(ConsoleRecognizer, HearsOnlyWhileStartedAndKeepsNothingForLater)
     recognizer.StartRecognition();
     recognizer.StartRecognition();
     pipe.write("one\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() == 1; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() == 1; }));
 
     recognizer.StopRecognition();
     recognizer.StopRecognition();
@@ -109,7 +97,7 @@ TEST(ConsoleRecognizer, HearsOnlyWhileStartedAndKeepsNothingForLater)
     settle(pipe);
     recognizer.StartRecognition();
     pipe.write("two\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 2; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 2; }));
     settle(pipe);
 
     EXPECT_EQ(heard(spy), QStringList({"one", "two"}));
@@ -134,7 +122,7 @@ TEST(ConsoleRecognizer, StoppingInsideAHandlerDropsLinesAlreadyRead)
 
     recognizer.StartRecognition();
     pipe.write("after restart\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 2; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 2; }));
     EXPECT_EQ(heard(spy), QStringList({"Stop Listening", "after restart"}));
 }
 
@@ -150,13 +138,13 @@ TEST(ConsoleRecognizer, HandlerThatRunsTheEventLoopKeepsArrivalOrder)
                          if (phrase != "a")
                              return;
                          pipe.write("c\n");
-                         waitUntil([&] { return pipe.drained(); });
+                         waitForEvents([&] { return pipe.drained(); });
                          QCoreApplication::processEvents();
                      });
     recognizer.StartRecognition();
 
     pipe.write("a\nb\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 3; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 3; }));
     settle(pipe);
     EXPECT_EQ(heard(spy), QStringList({"a", "b", "c"}));
 }
@@ -175,13 +163,13 @@ TEST(ConsoleRecognizer, LineSplitAcrossWritesIsOnePhrase)
     settle(pipe);
     EXPECT_EQ(spy.size(), 0);
     pipe.write("\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 1; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 1; }));
 
     // UTF-8: a character whose bytes arrive in two reads stays whole.
     pipe.write("Caf\xC3");
     settle(pipe);
     pipe.write("\xA9 Ol\xC3\xA9\n");
-    ASSERT_TRUE(waitUntil([&] { return spy.size() >= 2; }));
+    ASSERT_TRUE(waitForEvents([&] { return spy.size() >= 2; }));
     settle(pipe);
 
     EXPECT_EQ(heard(spy), QStringList({"Open Word", QString::fromUtf8("Café Olé")}));
@@ -196,7 +184,7 @@ TEST(ConsoleRecognizer, EndOfInputDeliversTheLastLineAndStopsQuietly)
 
     pipe.write("first\nlast without line end");
     pipe.closeWriteEnd();
-    ASSERT_TRUE(waitUntil([&] { return recognizer.inputEnded(); }));
+    ASSERT_TRUE(waitForEvents([&] { return recognizer.inputEnded(); }));
     QTest::qWait(5);
 
     EXPECT_EQ(heard(spy), QStringList({"first", "last without line end"}));
@@ -216,7 +204,7 @@ TEST(ConsoleRecognizer, ReadsARegularFile)
         ConsoleRecognizer recognizer(fd);
         QSignalSpy spy(&recognizer, &Recognizer::PhraseHeard);
         recognizer.StartRecognition();
-        ASSERT_TRUE(waitUntil([&] { return recognizer.inputEnded(); }));
+        ASSERT_TRUE(waitForEvents([&] { return recognizer.inputEnded(); }));
         EXPECT_EQ(heard(spy), QStringList({"alpha", "beta"}));
     }
     ::close(fd);
