@@ -6,27 +6,30 @@ PREFIX ?= $(HOME)/.local
 # tests that need no desktop run once more.
 SANITIZED ?= $(BUILD)-asan
 
-.PHONY: all deps test-deps configure build run test test-sanitized bench bench-speech format install clean
+.PHONY: all deps test-deps configure build run test test-sanitized bench bench-speech format install package clean
 
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@dev/install-deps.sh
 
 test-deps:
-	@scripts/install-deps.sh --test
+	@dev/install-deps.sh --test
 
-configure: deps
+# Building never installs packages: only run, test and deps do.
+configure:
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 build: configure
 	cmake --build $(BUILD)
 
-run: build
+run: deps
+	@$(MAKE) --no-print-directory build
 	$(PROGRAM)/zorv
 
-test: test-deps build
-	scripts/run-tests.sh $(BUILD)
+test: test-deps
+	@$(MAKE) --no-print-directory build
+	dev/run-tests.sh $(BUILD)
 	@$(MAKE) --no-print-directory test-sanitized
 
 test-sanitized: test-deps
@@ -35,7 +38,7 @@ test-sanitized: test-deps
 	ctest --test-dir $(SANITIZED) -L sanitized --output-on-failure -j "$$(nproc)"
 
 bench: build
-	scripts/run-bench.sh $(BUILD)
+	dev/run-bench.sh $(BUILD)
 
 # The speech benchmark alone; CORPUS=list.tsv (WAV path TAB expected phrase TAB condition
 # TAB speaker TAB fold) scores that corpus instead of the generated ones, GRAMMAR=file
@@ -46,10 +49,14 @@ bench-speech: build
 	  $(if $(CORPUS),--corpus '$(CORPUS)' --fold all) $(if $(GRAMMAR),--grammar '$(GRAMMAR)')
 
 format:
-	scripts/format.sh
+	dev/format.sh
 
 install: build
-	scripts/install.sh $(BUILD) $(PREFIX)
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A .deb of the program in $(BUILD)/, installed under /usr.
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(SANITIZED)
