@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/net/QtHttp.h"
+#include "platform/widgets/Label.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
 #include "scripts/sheller.h"
@@ -22,14 +23,6 @@
 #include <exception>
 
 namespace {
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 QPointer<frmAbout>& openWindow()
 {

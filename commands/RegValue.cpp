@@ -1,5 +1,7 @@
 #include "commands/RegValue.h"
 
+#include "platform/registry/StoredText.h"
+
 #include <limits>
 
 QString RegValue::text() const
@@ -20,8 +22,7 @@ std::optional<std::int64_t> RegValue::number() const
         return std::nullopt;
 
     // Only what stands before the first NUL counts: the store appends one to text.
-    const qsizetype nul = t->indexOf(QChar(u'\0'));
-    const QString digits = (nul < 0 ? *t : t->left(nul)).trimmed();
+    const QString digits = textBeforeNul(*t).trimmed();
     if (digits.isEmpty() || digits.size() > 19)
         return std::nullopt;
     qsizetype i = 0;

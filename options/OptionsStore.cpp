@@ -3,21 +3,13 @@
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "platform/registry/Registry.h"
+#include "platform/registry/StoredText.h"
 
 namespace {
 
 RegValue read(modReg& reg, const char* name)
 {
     return reg.ReadRegValue(regpath::kOptions, QString::fromLatin1(name));
-}
-
-// Texts read from the store end in its NUL; a NUL is never part of an option, so a
-// text is written only up to the first one. This keeps a value that still carries
-// the store's NUL from gaining another one on every save.
-QString storedText(const QString& text)
-{
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.left(nul);
 }
 
 } // namespace
@@ -65,14 +57,16 @@ void SaveOptions(modReg& reg, const Options& o, std::int16_t comFirmExe, const S
     };
     write("t1t", o.t1t);
     write("tcomt", o.tcomt);
-    write("chktext", storedText(o.chktext));
+    // A NUL is never part of an option, so a text is written only up to the first one:
+    // a value that still carries the store's NUL does not gain another on every save.
+    write("chktext", textBeforeNul(o.chktext));
     write("regCheck", s.regCheck);
     write("comFirmExe", comFirmExe);
     write("winStart", s.winStart);
     write("progStat", s.progStat);
-    write("starter", storedText(o.starter));
-    write("startCommand", storedText(o.startCommand));
-    write("soundPath", storedText(o.soundPath));
+    write("starter", textBeforeNul(o.starter));
+    write("startCommand", textBeforeNul(o.startCommand));
+    write("soundPath", textBeforeNul(o.soundPath));
     write("soundPlay", o.soundPlay);
     write("soundOpt", o.soundOpt);
 }

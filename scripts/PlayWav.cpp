@@ -2,12 +2,12 @@
 
 #include "app/speech/Recognizer.h"
 #include "platform/audio/Audio.h"
+#include "platform/registry/StoredText.h"
 
 void PlayWaveFile(Recognizer& recognizer, platform::Audio& audio, const QString& path)
 {
     recognizer.StopRecognition();
-    const qsizetype end = path.indexOf(QChar(u'\0'));
-    if (!audio.playSoundFile(end < 0 ? path : path.left(end)))
+    if (!audio.playSoundFile(textBeforeNul(path)))
         audio.beep();
     recognizer.StartRecognition();
 }

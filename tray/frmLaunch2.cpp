@@ -53,15 +53,3 @@ QAction* frmLaunch2::item(const QString& objectName) const
 {
     return mnuPopup_->findChild<QAction*>(objectName);
 }
-
-void frmLaunch2::setOptionsAvailable(bool available)
-{
-    item(QStringLiteral("mnuItemOptions"))->setVisible(available);
-    item(QStringLiteral("mnuspace3"))->setVisible(available);
-}
-
-void frmLaunch2::setAboutAvailable(bool available)
-{
-    item(QStringLiteral("mnuItemAbout"))->setVisible(available);
-    item(QStringLiteral("mnuspace4"))->setVisible(available);
-}

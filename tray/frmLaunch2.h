@@ -16,10 +16,6 @@ public:
     QMenu* mnuPopup() const { return mnuPopup_; }
     QAction* item(const QString& objectName) const;
 
-    // The items that open windows which this build does not have yet stay hidden.
-    void setOptionsAvailable(bool available);
-    void setAboutAvailable(bool available);
-
 signals:
     void showChosen();
     void hideChosen();

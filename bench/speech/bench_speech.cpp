@@ -23,11 +23,9 @@
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
 // one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
+#include "app/speech/sphinx/PhraseDecoder.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
-#if SARQUEN_BENCH_HAVE_DECODER
-#include "app/speech/sphinx/PhraseDecoder.h"
-#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -184,7 +182,6 @@ bool runBaseline(const Corpus& corpus, const QString& work, int jobs,
     return true;
 }
 
-#if SARQUEN_BENCH_HAVE_DECODER
 // The decoder's numeric settings by name, for --set and the report.
 struct Knob
 {
@@ -290,7 +287,6 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
     decoder.reset();
     return o;
 }
-#endif
 
 void printConditions(const CorpusResults& r)
 {
@@ -507,7 +503,6 @@ int main(int argc, char** argv)
         }
     }
 
-#if SARQUEN_BENCH_HAVE_DECODER
     {
         QString error;
         PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
@@ -577,9 +572,6 @@ int main(int argc, char** argv)
             std::tie(rssMb, peakMb) = residentMb();
         }
     }
-#else
-    std::printf("decoder: not part of this build; baseline only\n");
-#endif
 
     QJsonObject corporaJson;
     Summary real, realBase, synthetic, syntheticBase;

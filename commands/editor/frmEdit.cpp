@@ -7,6 +7,7 @@
 #include "commands/CommandTable.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/registry/StoredText.h"
 #include "platform/widgets/Tabrix.h"
 #include "platform/widgets/Twips.h"
 #include "scripts/picker/frmScripts.h"
@@ -33,9 +34,7 @@ const QString kNoPath =
 // Stored text ends with a NUL; the fields show what comes before it.
 QString storedText(const RegValue& value)
 {
-    const QString text = value.text();
-    const qsizetype nul = text.indexOf(QChar(0));
-    return nul < 0 ? text : text.left(nul);
+    return textBeforeNul(value.text());
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include "platform/Platform.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/registry/StoredText.h"
+#include "platform/widgets/Label.h"
 #include "platform/widgets/Tabrix.h"
 
 #include <QButtonGroup>
@@ -34,12 +36,12 @@ template <typename T> T* named(QWidget* parent, const char* name, T* widget)
     return widget;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget* buddy = nullptr)
+// The dialog's labels wrap: a narrow dialog shows a long caption on two lines.
+QLabel* optionLabel(QWidget* parent, const char* name, const QString& caption,
+                    QWidget* buddy = nullptr)
 {
-    auto* l = named(parent, name, new QLabel(caption));
+    QLabel* l = label(parent, name, caption, buddy);
     l->setWordWrap(true);
-    if (buddy)
-        l->setBuddy(buddy);
     return l;
 }
 
@@ -58,13 +60,6 @@ void selectOnly(QButtonGroup* group, QAbstractButton* button)
     for (QAbstractButton* b : group->buttons())
         b->setChecked(b == button);
     group->setExclusive(true);
-}
-
-// Stored values may still carry the store's NUL; the text boxes show what precedes it.
-QString shown(const QString& text)
-{
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.left(nul);
 }
 
 QPointer<frmOptions>& openDialog()
@@ -93,8 +88,8 @@ void frmOptions::buildControls()
                              new QCheckBox(QStringLiteral("Use Start Command")));
     txtStartCommand_ = named(fraStartCommand_, "txtStartCommand", new QLineEdit);
     QLabel* label1 =
-        label(fraStartCommand_, "Label1", QStringLiteral("Start Command:"), txtStartCommand_);
-    QLabel* label2 = label(
+        optionLabel(fraStartCommand_, "Label1", QStringLiteral("Start Command:"), txtStartCommand_);
+    QLabel* label2 = optionLabel(
         fraStartCommand_, "Label2",
         QStringLiteral("The 'Start Command' option alows the user to say a key word before "
                        "Sarquen listens for other commands. For example, you would say "
@@ -108,11 +103,11 @@ void frmOptions::buildControls()
     optBeep_ = named(fraStartCommand_, "optBeep",
                      new QRadioButton(QStringLiteral("Use Standard Sound (Beep Only)")));
     txtSound_ = named(fraStartCommand_, "txtSound", new QLineEdit);
-    QLabel* label6 =
-        label(fraStartCommand_, "Label6", QStringLiteral("Start Command Sound File:"), txtSound_);
+    QLabel* label6 = optionLabel(fraStartCommand_, "Label6",
+                                 QStringLiteral("Start Command Sound File:"), txtSound_);
     cmdBrowse_ =
         new Tabrix(QStringLiteral("cmdBrowse"), QStringLiteral("Browse"), fraStartCommand_);
-    QLabel* label7 = label(
+    QLabel* label7 = optionLabel(
         fraStartCommand_, "Label7",
         QStringLiteral("The 'Start Command Sound' option plays a sound when the Sarquen hears "
                        "the 'Start Command' letting you know that it has heard you. Sarquen can "
@@ -120,19 +115,19 @@ void frmOptions::buildControls()
 
     frame1_ = named(this, "Frame1", new QGroupBox(QStringLiteral("Interaction")));
     txttcomt_ = named(frame1_, "txttcomt", new QLineEdit);
-    QLabel* label5 = label(frame1_, "Label5",
-                           QStringLiteral("How long to wait for a command after hearing the "
-                                          "'Start Command' (Sec.):"),
-                           txttcomt_);
+    QLabel* label5 = optionLabel(frame1_, "Label5",
+                                 QStringLiteral("How long to wait for a command after hearing the "
+                                                "'Start Command' (Sec.):"),
+                                 txttcomt_);
     txtt1t_ = named(frame1_, "txtt1t", new QLineEdit);
     QLabel* label4 =
-        label(frame1_, "Label4", QStringLiteral("How long to display comfirmation screen (Sec.):"),
-              txtt1t_);
+        optionLabel(frame1_, "Label4",
+                    QStringLiteral("How long to display comfirmation screen (Sec.):"), txtt1t_);
     txtchktext_ = named(frame1_, "txtchktext", new QLineEdit);
-    QLabel* label3 = label(frame1_, "Label3",
-                           QStringLiteral("What to say when launching a program with "
-                                          "comfirmation enabled:"),
-                           txtchktext_);
+    QLabel* label3 = optionLabel(frame1_, "Label3",
+                                 QStringLiteral("What to say when launching a program with "
+                                                "comfirmation enabled:"),
+                                 txtchktext_);
 
     chkComfirm_ = named(this, "chkComfirm",
                         new QCheckBox(QStringLiteral("Ask for comfirmation before launching a "
@@ -263,14 +258,14 @@ void frmOptions::load()
 
     // The rest comes from the options the program works with, not from the store.
     const Options& o = link_.currentOptions();
-    txtStartCommand_->setText(shown(o.startCommand));
+    txtStartCommand_->setText(textBeforeNul(o.startCommand));
     chkStartCommand_->setChecked(o.startPhraseOn());
-    txtchktext_->setText(shown(o.chktext));
+    txtchktext_->setText(textBeforeNul(o.chktext));
     txtt1t_->setText(QString::number(o.t1t));
     txttcomt_->setText(secondsText(o.tcomt, QLocale()));
     chkSound_->setChecked(o.soundPlay == 1);
     selectOnly(soundChoice_, o.soundOpt == 0 ? optWav_ : o.soundOpt == 1 ? optBeep_ : nullptr);
-    txtSound_->setText(shown(o.soundPath));
+    txtSound_->setText(textBeforeNul(o.soundPath));
 
     // Without the start command the sound settings stay disabled, however they read.
     chkStartCommandChanged();

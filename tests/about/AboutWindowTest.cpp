@@ -2,7 +2,9 @@
 #include "platform/net/QtHttp.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
+#include "tests/support/Child.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <QApplication>
@@ -19,20 +21,8 @@ namespace {
 class AboutWindowTest : public LauncherFixture
 {
 protected:
-    void SetUp() override
-    {
-        LauncherFixture::SetUp();
-        savedHome = qgetenv("SARQUEN_HOME");
-        qputenv("SARQUEN_HOME", home.path().toUtf8());
-    }
-    void TearDown() override
-    {
-        delete about.data();
-        if (savedHome.isNull())
-            qunsetenv("SARQUEN_HOME");
-        else
-            qputenv("SARQUEN_HOME", savedHome);
-    }
+    void SetUp() override { LauncherFixture::SetUp(); }
+    void TearDown() override { delete about.data(); }
 
     // The help file the program is installed with.
     void installHelp()
@@ -48,10 +38,7 @@ protected:
         about = openAboutWindow(*main, main.get());
         return *about;
     }
-    template <typename T> T* field(const char* name) const
-    {
-        return about->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* field(const char* name) const { return child<T>(about, name); }
     QString labelText(const char* name) const { return field<QLabel>(name)->text(); }
     void click(const char* name) const { field<Tabrix>(name)->click(); }
     bool aboutGone()
@@ -62,7 +49,7 @@ protected:
     RichTextBox* help() const { return field<RichTextBox>("txtHelp"); }
 
     TempDir home;
-    QByteArray savedHome;
+    ScopedEnv homeEnv{"SARQUEN_HOME", home.path().toUtf8()};
     QPointer<frmAbout> about;
 };
 

@@ -1,4 +1,5 @@
 #include "app/AppPath.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -11,21 +12,7 @@ namespace {
 class AppPathTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        saved_ = qgetenv("SARQUEN_HOME");
-        qunsetenv("SARQUEN_HOME");
-    }
-    void TearDown() override
-    {
-        if (saved_.isNull())
-            qunsetenv("SARQUEN_HOME");
-        else
-            qputenv("SARQUEN_HOME", saved_);
-    }
-
-private:
-    QByteArray saved_;
+    ScopedEnv home{"SARQUEN_HOME", QByteArray()};
 };
 
 TEST_F(AppPathTest, IsTheExecutablesFolderWithLinksResolved)
@@ -42,9 +29,9 @@ TEST_F(AppPathTest, IsTheExecutablesFolderWithLinksResolved)
 
 TEST_F(AppPathTest, SarquenHomeNamesAnotherFolder)
 {
-    qputenv("SARQUEN_HOME", "/srv/sarquen");
+    home.set("/srv/sarquen");
     EXPECT_EQ(computeAppPath(QStringLiteral("/usr/bin/zorv")), QStringLiteral("/srv/sarquen/"));
-    qputenv("SARQUEN_HOME", "/srv/sarquen/");
+    home.set("/srv/sarquen/");
     EXPECT_EQ(computeAppPath(QStringLiteral("/usr/bin/zorv")), QStringLiteral("/srv/sarquen/"));
 }
 

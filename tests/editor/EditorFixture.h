@@ -2,6 +2,7 @@
 
 #include "commands/editor/frmEdit.h"
 #include "scripts/picker/frmScripts.h"
+#include "tests/support/Child.h"
 #include "tests/support/LauncherFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -43,10 +44,7 @@ protected:
         return *editor;
     }
 
-    template <typename T> T* ed(const char* name) const
-    {
-        return editor->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* ed(const char* name) const { return child<T>(editor, name); }
     void click(const char* button) const { ed<QAbstractButton>(button)->click(); }
     void type(const char* field, const QString& text) const { ed<QLineEdit>(field)->setText(text); }
     void select(int entry) const { ed<QListWidget>("lstList")->setCurrentRow(entry); }

@@ -1,6 +1,7 @@
 #include "app/speech/ConsoleRecognizer.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
@@ -20,8 +21,6 @@ protected:
     void SetUp() override
     {
         LauncherFixture::SetUp();
-        savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
         setOption("starter", QStringLiteral("1"));
         ASSERT_EQ(::pipe(speech), 0);
         // The program's own console recogniser, reading what the test "says".
@@ -38,7 +37,6 @@ protected:
         main.reset();
         ::close(speech[1]);
         ::close(speech[0]);
-        qputenv("XDG_CONFIG_HOME", savedConfigHome);
     }
 
     void say(const QString& line) const
@@ -76,7 +74,7 @@ protected:
     int speech[2] = {-1, -1};
     TempDir home;
     TempDir configHome;
-    QByteArray savedConfigHome;
+    ScopedEnv configHomeEnv{"XDG_CONFIG_HOME", configHome.path().toUtf8()};
 };
 
 TEST_F(LiveChangesTest, ACommandAddedInTheEditorIsHeardAtOnce)

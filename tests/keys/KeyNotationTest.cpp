@@ -1,14 +1,9 @@
 #include "scripts/KeyNotation.h"
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Failure messages show texts instead of their bytes.
-static void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -3,7 +3,9 @@
 #include "options/dialog/frmOptions.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/widgets/Tabrix.h"
+#include "tests/support/Child.h"
 #include "tests/support/LauncherFixture.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -30,14 +32,11 @@ protected:
     {
         LauncherFixture::SetUp();
         QLocale::setDefault(QLocale::c());
-        savedConfigHome = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
     }
     void TearDown() override
     {
         delete dialog.data();
         QLocale::setDefault(QLocale::system());
-        qputenv("XDG_CONFIG_HOME", savedConfigHome);
     }
 
     frmOptions& open()
@@ -47,10 +46,7 @@ protected:
         dialog = openOptionsDialog(*main, main.get());
         return *dialog;
     }
-    template <typename T> T* field(const char* name) const
-    {
-        return dialog->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* field(const char* name) const { return child<T>(dialog, name); }
     QLineEdit* text(const char* name) const { return field<QLineEdit>(name); }
     QCheckBox* check(const char* name) const { return field<QCheckBox>(name); }
     QRadioButton* option(const char* name) const { return field<QRadioButton>(name); }
@@ -79,7 +75,7 @@ protected:
     }
 
     TempDir configHome;
-    QByteArray savedConfigHome;
+    ScopedEnv configHomeEnv{"XDG_CONFIG_HOME", configHome.path().toUtf8()};
     QPointer<frmOptions> dialog;
 };
 

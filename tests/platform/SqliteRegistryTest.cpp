@@ -1,4 +1,5 @@
 #include "platform/registry/SqliteRegistry.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <QFile>
@@ -355,23 +356,15 @@ TEST_F(SqliteRegistryTest, ReadOnlyFileIsAccessDenied)
 
 TEST(SqliteRegistryDefaultPath, FollowsTheEnvironment)
 {
-    const QByteArray savedStore = qgetenv("SARQUEN_REGISTRY");
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    const QByteArray savedHome = qgetenv("HOME");
-
-    qputenv("SARQUEN_REGISTRY", "/tmp/chosen.db");
+    const ScopedEnv store("SARQUEN_REGISTRY", "/tmp/chosen.db");
+    const ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+    const ScopedEnv home("HOME", "/home/someone");
     EXPECT_EQ(SqliteRegistry::defaultPath(), QStringLiteral("/tmp/chosen.db"));
-    qputenv("SARQUEN_REGISTRY", "");
-    qputenv("XDG_CONFIG_HOME", "/cfg");
+    store.set("");
     EXPECT_EQ(SqliteRegistry::defaultPath(), QStringLiteral("/cfg/ombrel-sarquen/registry.db"));
-    qputenv("XDG_CONFIG_HOME", "");
-    qputenv("HOME", "/home/someone");
+    config.set("");
     EXPECT_EQ(SqliteRegistry::defaultPath(),
               QStringLiteral("/home/someone/.config/ombrel-sarquen/registry.db"));
-
-    qputenv("SARQUEN_REGISTRY", savedStore);
-    qputenv("XDG_CONFIG_HOME", savedConfig);
-    qputenv("HOME", savedHome);
 }
 
 } // namespace

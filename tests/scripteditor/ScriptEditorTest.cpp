@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
+#include "tests/support/Child.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/RecordingDialogs.h"
 #include "tests/support/TempDir.h"
@@ -50,10 +51,7 @@ protected:
         editor = new ScriptEditor(services, home.path() + QLatin1Char('/'));
         return *editor;
     }
-    template <typename T> T* ctl(const char* name) const
-    {
-        return editor->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* ctl(const char* name) const { return child<T>(editor, name); }
     QPlainTextEdit* rtb() const { return ctl<QPlainTextEdit>("rtb"); }
     void click(const char* button) const { ctl<Tabrix>(button)->click(); }
     void pick(const char* script) const

@@ -1,7 +1,9 @@
 #include "platform/shell/ProcessShell.h"
 #include "scripts/sheller.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,21 +27,9 @@ QString canonical(const QString& path)
 class ProcessShellTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        savedPath_ = qgetenv("PATH");
-        qputenv("SARQUEN_LAUNCH_RECORD", record_.toLocal8Bit());
-    }
-
-    void TearDown() override
-    {
-        qputenv("PATH", savedPath_);
-        qunsetenv("SARQUEN_LAUNCH_RECORD");
-    }
-
     void prependToPath(const QString& dir)
     {
-        qputenv("PATH", QFile::encodeName(dir) + ':' + savedPath_);
+        pathEnv_.set(QFile::encodeName(dir) + ':' + qgetenv("PATH"));
     }
 
     // Copies the recorder to `relative` inside the temporary folder.
@@ -65,9 +55,8 @@ protected:
     // launched program has written them; empty when it never does. Removes the record.
     QStringList takeRecord()
     {
-        if (!QTest::qWaitFor([&] { return QFile::exists(record_); }, 5000)) {
+        if (!waitForEvents([&] { return QFile::exists(record_); }, 5000))
             return {};
-        }
         QFile f(record_);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
@@ -81,7 +70,8 @@ protected:
 
     TempDir tmp_;
     QString record_ = tmp_.file(u"record"_qs);
-    QByteArray savedPath_;
+    ScopedEnv recordEnv_{"SARQUEN_LAUNCH_RECORD", record_.toLocal8Bit()};
+    ScopedEnv pathEnv_{"PATH", qgetenv("PATH")};
     ProcessShell shell_;
 };
 

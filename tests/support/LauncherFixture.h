@@ -3,6 +3,7 @@
 #include "app/frmLaunch.h"
 #include "commands/RegistryPaths.h"
 #include "platform/Platform.h"
+#include "tests/support/Child.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/FixedClock.h"
@@ -59,10 +60,7 @@ protected:
         synthesizer->journal = &journal;
     }
 
-    template <typename T> T* control(const char* name) const
-    {
-        return main->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* control(const char* name) const { return child<T>(main.get(), name); }
     QAction* menuItem(const char* name) const
     {
         return main->trayMenu()->item(QString::fromLatin1(name));

@@ -1,17 +1,12 @@
 #pragma once
 
 #include "platform/x11/X11Desktop.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/X11Session.h"
 #include "tests/x11/TestWindow.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Failure messages show texts instead of their bytes.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // The desktop on the test's X server, with a window manager running (make test starts
 // one), and a user's view of the same server.

@@ -3,6 +3,7 @@
 #include "app/speech/VoiceMatch.h"
 #include "app/speech/espeak/EspeakEngine.h"
 #include "platform/audio/PulseAudio.h"
+#include "platform/registry/StoredText.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -152,12 +153,6 @@ Engine& engine()
     return instance;
 }
 
-QString beforeNul(const QString& text)
-{
-    const qsizetype nul = text.indexOf(QChar(0));
-    return nul < 0 ? text : text.left(nul);
-}
-
 } // namespace
 
 // What the object and its worker share. The worker keeps it alive by itself, so a worker
@@ -266,7 +261,7 @@ void EspeakSynthesizer::SpeakText(const QString& text)
     ++pending_;
     {
         const std::lock_guard held(queue_->lock);
-        queue_->jobs.push_back({beforeNul(text), voice_});
+        queue_->jobs.push_back({textBeforeNul(text), voice_});
     }
     queue_->wake.notify_one();
 }
@@ -285,7 +280,7 @@ platform::Pcm EspeakSynthesizer::synthesize(const QString& text, int voiceIndex,
     platform::Pcm pcm;
     pcm.channels = 1;
     pcm.sampleRate = e.sampleRate;
-    const QByteArray utf8 = beforeNul(text).toUtf8();
+    const QByteArray utf8 = textBeforeNul(text).toUtf8();
     if (!e.ready || e.voices.empty() || utf8.trimmed().isEmpty())
         return pcm;
     const std::size_t voice =

@@ -1,5 +1,5 @@
 #include "app/speech/ConsoleRecognizer.h"
-#include "tests/app/speech/QStringPrinting.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 

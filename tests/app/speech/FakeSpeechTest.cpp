@@ -1,5 +1,5 @@
 #include "tests/support/FakeSpeech.h"
-#include "tests/app/speech/QStringPrinting.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 #include "app/speech/ConsoleRecognizer.h"
 #include "app/speech/ConsoleSynthesizer.h"
 #include "tests/app/speech/CapturedOutput.h"
-#include "tests/app/speech/QStringPrinting.h"
+#include "tests/support/QStringPrinting.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "app/speech/VoiceMatch.h"
-#include "tests/app/speech/QStringPrinting.h"
+#include "tests/support/QStringPrinting.h"
 
 #include <gtest/gtest.h>
 
