@@ -4,7 +4,7 @@
 #include "commands/modReg.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/SafeWrite.h"
-#include "platform/net/QtHttp.h"
+#include "platform/net/Http.h"
 #include "scripts/sheller.h"
 
 #include <QDeadlineTimer>
@@ -151,7 +151,7 @@ UpdateCheck::Outcome UpdateCheck::run()
         UpdateInfo info;
         for (;;) {
             const QString address = storedAddress();
-            if (!platform::QtHttp::isFetchable(QUrl(address.trimmed(), QUrl::StrictMode)))
+            if (!platform::isFetchable(QUrl(address.trimmed(), QUrl::StrictMode)))
                 return fail(Failure::Address,
                             QStringLiteral("Not an http or https address: \"%1\"").arg(address));
 
@@ -186,7 +186,7 @@ UpdateCheck::Outcome UpdateCheck::run()
             // https to plain http; a refused move keeps the address in use.
             const QUrl moved(info.address.trimmed(), QUrl::StrictMode);
             if (info.address != address &&
-                (!platform::QtHttp::isFetchable(moved) ||
+                (!platform::isFetchable(moved) ||
                  (QUrl(address.trimmed()).scheme() == QLatin1String("https") &&
                   moved.scheme() != QLatin1String("https"))))
                 return fail(Failure::Address,

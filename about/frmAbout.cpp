@@ -22,21 +22,10 @@
 #include <QVBoxLayout>
 #include <exception>
 
-namespace {
-
-QPointer<frmAbout>& openWindow()
-{
-    static QPointer<frmAbout> window;
-    return window;
-}
-
-} // namespace
-
 frmAbout::frmAbout(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
+    : OverMainWindow(link, mainWindow), link_(link)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Ombrel Sarquen Information"));
     choosePrinter_ = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -232,24 +221,17 @@ void frmAbout::cmdUpdateClick()
         close();
 }
 
-void frmAbout::closeEvent(QCloseEvent* event)
+bool frmAbout::readyToClose()
 {
     // Closing calls the update check off; the window goes once it has ended.
-    if (checking_) {
-        closeRequested_ = true;
-        inet_->cancel();
-        event->ignore();
-        return;
-    }
-    // OK and the close box both hand the main window back.
-    if (!finished_ && mainWindow_) {
-        finished_ = true;
-        releaseMainWindow(link_);
-    }
-    event->accept();
+    if (!checking_)
+        return true;
+    closeRequested_ = true;
+    inet_->cancel();
+    return false;
 }
 
 frmAbout* openAboutWindow(MainWindowLink& link, QWidget* mainWindow)
 {
-    return showOverMainWindow(openWindow(), link, mainWindow);
+    return showOverMainWindow<frmAbout>(link, mainWindow);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/UpdateCheck.h"
+#include "app/OverMainWindow.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,7 +23,7 @@ class QtHttp;
 // the buttons to print it, to check for updates and to close the window. OK and the
 // close box both hand the main window back (enabled, recognition resumed when
 // listening). The window deletes itself when closed.
-class frmAbout : public QWidget
+class frmAbout : public OverMainWindow
 {
     Q_OBJECT
 public:
@@ -46,7 +47,7 @@ public:
     about::UpdateCheck::Failure lastFailure() const { return lastFailure_; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    bool readyToClose() override;
 
 private:
     void buildControls();
@@ -54,8 +55,6 @@ private:
     void openLink(const QString& target);
 
     MainWindowLink& link_;
-    QPointer<QWidget> mainWindow_;
-    bool finished_ = false;
     bool checking_ = false;
     bool closeRequested_ = false;
     std::function<bool(QPrinter&)> choosePrinter_;

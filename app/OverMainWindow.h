@@ -2,6 +2,7 @@
 
 #include "app/MainWindowLink.h"
 
+#include <QCloseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -52,20 +53,65 @@ inline void placeOverMainWindow(QWidget* window, QWidget* mainWindow)
     window->move(placed.topLeft());
 }
 
-// Shows a new `Window(link, mainWindow)` over the main window, or brings the one that is
-// already open to the front.
-template <typename Window>
-Window* showOverMainWindow(QPointer<Window>& open, MainWindowLink& link, QWidget* mainWindow)
+// A window opened over the main window. It belongs to the main window, takes it over
+// while it is up and hands it back once, however it is closed; it deletes itself when
+// closed.
+class OverMainWindow : public QWidget
 {
-    if (open && open->isVisible()) {
-        open->raise();
-        open->activateWindow();
-        return open;
+public:
+    OverMainWindow(MainWindowLink& link, QWidget* mainWindow)
+        : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+protected:
+    MainWindowLink& link() const { return link_; }
+    // Whether the window may close now; one that has to end something first says no and
+    // closes itself afterwards.
+    virtual bool readyToClose() { return true; }
+    // Called once as the window closes, before the main window is handed back.
+    virtual void finishing() {}
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (!readyToClose()) {
+            event->ignore();
+            return;
+        }
+        // Once the main window is gone there is nothing to hand back.
+        if (!finished_ && mainWindow_) {
+            finished_ = true;
+            finishing();
+            releaseMainWindow(link_);
+        }
+        event->accept();
+    }
+
+private:
+    MainWindowLink& link_;
+    QPointer<QWidget> mainWindow_;
+    bool finished_ = false;
+};
+
+// Shows a new `Window(link, mainWindow)` over the main window, or brings the one of that
+// kind which is already open (a child of the main window) to the front.
+template <typename Window> Window* showOverMainWindow(MainWindowLink& link, QWidget* mainWindow)
+{
+    if (mainWindow) {
+        for (Window* open :
+             mainWindow->findChildren<Window*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return open;
+            }
+        }
     }
     holdMainWindow(link);
-    open = new Window(link, mainWindow);
+    auto* window = new Window(link, mainWindow);
     // Placed once shown: only then has its layout given it its final size.
-    open->show();
-    placeOverMainWindow(open, mainWindow);
-    return open;
+    window->show();
+    placeOverMainWindow(window, mainWindow);
+    return window;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/Desktop.h"
+#include "platform/desktop/Desktop.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "scripts/KeyNotation.h"
 
-#include "platform/x11/Desktop.h"
+#include "platform/desktop/Desktop.h"
 
 #include <algorithm>
 

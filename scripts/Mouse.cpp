@@ -1,6 +1,6 @@
 #include "scripts/Mouse.h"
 
-#include "platform/x11/Desktop.h"
+#include "platform/desktop/Desktop.h"
 
 using platform::Desktop;
 using platform::MouseButton;

@@ -40,11 +40,10 @@ QString storedText(const RegValue& value)
 } // namespace
 
 frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
+    : OverMainWindow(link, mainWindow), link_(link)
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Commands"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips::toPixels(7830), twips::toPixels(3390));
     buildControls();
     twips::fitCaptions(this);
@@ -310,20 +309,13 @@ void frmEdit::onScripts()
     picker_->setShowState(1);
 }
 
-void frmEdit::closeEvent(QCloseEvent* event)
+void frmEdit::finishing()
 {
-    // Done and the close box both hand the main window back.
-    if (!finished_) {
-        finished_ = true;
-        if (picker_)
-            picker_->setShowState(0);
-        releaseMainWindow(link_);
-    }
-    QWidget::closeEvent(event);
+    if (picker_)
+        picker_->setShowState(0);
 }
 
 frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow)
 {
-    static QPointer<frmEdit> open;
-    return showOverMainWindow(open, link, mainWindow);
+    return showOverMainWindow<frmEdit>(link, mainWindow);
 }

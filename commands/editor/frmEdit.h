@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/OverMainWindow.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -17,7 +19,7 @@ class frmScripts;
 // main window reloads its list and the grammar. Three states, told by the buttons:
 // Viewing (New, Change, Delete, Done; fields disabled), Editing (the same buttons, the
 // fields filled from the selected entry) and New (Add and Cancel New; the list disabled).
-class frmEdit : public QWidget
+class frmEdit : public OverMainWindow
 {
     Q_OBJECT
 public:
@@ -31,7 +33,7 @@ public:
     frmScripts* picker() const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void finishing() override;
 
 private:
     void buildControls();
@@ -50,8 +52,6 @@ private:
     void onScripts();
 
     MainWindowLink& link_;
-    QPointer<QWidget> mainWindow_;
-    bool finished_ = false;
 
     QListWidget* lstList_ = nullptr;
     QLabel* label1_ = nullptr;

@@ -62,19 +62,12 @@ void selectOnly(QButtonGroup* group, QAbstractButton* button)
     group->setExclusive(true);
 }
 
-QPointer<frmOptions>& openDialog()
-{
-    static QPointer<frmOptions> dialog;
-    return dialog;
-}
-
 } // namespace
 
 frmOptions::frmOptions(MainWindowLink& link, QWidget* mainWindow)
-    : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
+    : OverMainWindow(link, mainWindow), link_(link)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Options"));
     buildControls();
     load();
@@ -338,17 +331,7 @@ void frmOptions::cmdCancelClick()
     close();
 }
 
-void frmOptions::closeEvent(QCloseEvent* event)
-{
-    // OK, Cancel and the close box all hand the main window back.
-    if (!finished_ && mainWindow_) {
-        finished_ = true;
-        releaseMainWindow(link_);
-    }
-    event->accept();
-}
-
 frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow)
 {
-    return showOverMainWindow(openDialog(), link, mainWindow);
+    return showOverMainWindow<frmOptions>(link, mainWindow);
 }

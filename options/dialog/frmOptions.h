@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/OverMainWindow.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -17,7 +19,7 @@ class Tabrix;
 // current options; OK stores and applies them at once, Cancel (or the close box)
 // discards them. Either way the main window is enabled again and recognition resumes
 // when the program is listening. The window deletes itself when closed.
-class frmOptions : public QWidget
+class frmOptions : public OverMainWindow
 {
     Q_OBJECT
 public:
@@ -28,9 +30,6 @@ public:
     void cmdCancelClick();
     void cmdBrowseClick();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void buildControls();
     void load();
@@ -39,9 +38,7 @@ private:
     void chkWinChanged();
 
     MainWindowLink& link_;
-    QPointer<QWidget> mainWindow_;
     std::int16_t regCheck_ = 0; // as read at load, handed to the start-up entry on OK
-    bool finished_ = false;
 
     QGroupBox* fraStartCommand_ = nullptr;
     QCheckBox* chkStartCommand_ = nullptr;

@@ -4,6 +4,8 @@
 #include <QDeadlineTimer>
 #include <QString>
 
+class QUrl;
+
 namespace platform {
 
 // What a fetch brought back: the document, or why there is none.
@@ -14,6 +16,9 @@ struct HttpReply
     QString error;          // empty when ok
     bool cancelled = false; // the fetch was called off before it ended
 };
+
+// Whether `url` is an address a fetch takes: http or https, with a host.
+bool isFetchable(const QUrl& url);
 
 // Fetches documents by their full address. The fetch is synchronous for the caller:
 // events keep being processed while it waits (windows repaint, buttons work, so it

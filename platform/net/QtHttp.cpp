@@ -50,13 +50,6 @@ QtHttp::QtHttp(QObject* parent) : QObject(parent) {}
 
 QtHttp::~QtHttp() = default;
 
-bool QtHttp::isFetchable(const QUrl& url)
-{
-    const QString scheme = url.scheme();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty();
-}
-
 void QtHttp::cancel()
 {
     cancelled_ = true;

@@ -40,9 +40,6 @@ public:
     void setMaxBytes(qint64 bytes) { maxBytes_ = bytes; }
     qint64 maxBytes() const { return maxBytes_; }
 
-    // Whether `url` is an address this transfer fetches (http or https with a host).
-    static bool isFetchable(const QUrl& url);
-
 public slots:
     // Ends the fetch under way; it comes back as cancelled.
     void cancel();

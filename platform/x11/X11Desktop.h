@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/Desktop.h"
+#include "platform/desktop/Desktop.h"
 
 // Xlib is kept out of this header: its macros clash with Qt and GoogleTest.
 struct _XDisplay;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/audio/Audio.h"
+#include "platform/desktop/Desktop.h"
 #include "platform/session/Session.h"
 #include "platform/shell/Shell.h"
-#include "platform/x11/Desktop.h"
 
 #include <QStringList>
 
