@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/x11/X11Desktop.h"
+#include "tests/platform/x11/TestWindow.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/X11Session.h"
-#include "tests/x11/TestWindow.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "tests/x11/TestWindow.h"
+#include "tests/platform/x11/TestWindow.h"
 
 #include "tests/support/X11Session.h"
 

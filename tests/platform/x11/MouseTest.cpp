@@ -1,5 +1,5 @@
 #include "scripts/Mouse.h"
-#include "tests/x11/X11Fixture.h"
+#include "tests/platform/x11/X11Fixture.h"
 
 namespace {
 

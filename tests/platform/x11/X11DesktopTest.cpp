@@ -1,6 +1,6 @@
 #include "platform/x11/VirtualKeys.h"
 #include "scripts/Mouse.h"
-#include "tests/x11/X11Fixture.h"
+#include "tests/platform/x11/X11Fixture.h"
 
 #include <X11/keysym.h>
 

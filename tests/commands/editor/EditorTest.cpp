@@ -1,7 +1,7 @@
 #include "app/Grammar.h"
 #include "app/frmCheck.h"
 #include "platform/widgets/Tabrix.h"
-#include "tests/editor/EditorFixture.h"
+#include "tests/commands/editor/EditorFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "scripts/picker/frmScripts.h"
-#include "tests/editor/EditorFixture.h"
+#include "tests/commands/editor/EditorFixture.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "scripts/KeyNotation.h"
-#include "tests/x11/X11Fixture.h"
+#include "tests/platform/x11/X11Fixture.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
