@@ -5,6 +5,8 @@ PREFIX ?= $(HOME)/.local
 # The second build, with AddressSanitizer and UndefinedBehaviorSanitizer, in which the
 # tests that need no desktop run once more.
 SANITIZED ?= $(BUILD)-asan
+# Extra CMake settings, e.g. CMAKE_ARGS=-DSARQUEN_WERROR=ON (as CI builds).
+CMAKE_ARGS ?=
 
 .PHONY: all deps test-deps configure build run test test-sanitized bench bench-speech format install package clean
 
@@ -18,7 +20,7 @@ test-deps:
 
 # Building never installs packages: only run, test and deps do.
 configure:
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD)
@@ -33,7 +35,7 @@ test: test-deps
 	@$(MAKE) --no-print-directory test-sanitized
 
 test-sanitized: test-deps
-	@cmake -S . -B $(SANITIZED) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARQUEN_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SANITIZED) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSARQUEN_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
 	cmake --build $(SANITIZED) --target sanitized_tests
 	ctest --test-dir $(SANITIZED) -L sanitized --output-on-failure -j "$$(nproc)"
 

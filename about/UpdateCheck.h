@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/AboutInfo.h"
+#include "platform/Version.h"
 
 #include <QByteArray>
 #include <QString>

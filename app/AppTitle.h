@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Version.h"
+
 #include <QString>
 
 // "Ombrel Sarquen 2.0": the product name with the major and minor version.

@@ -77,7 +77,7 @@ FuzzLanguage fuzzLanguage()
                               "\xff\xfe", "\xfe\xff", "\xef\xbb\xbf"})
         language.tokens.push_back(token);
     // Whole lines, NUL bytes included.
-    for (const QByteArray line :
+    for (const QByteArray& line :
          {QByteArray("\"a\0b\"=\"x\"\n", 10), QByteArray("[HKCU\\k\0]\n", 10),
           QByteArray("\"v\"=\"a\0\"\n", 9), QByteArray("\"n\"=hex(1):41,00,00\n")})
         language.tokens.push_back(line);

@@ -49,14 +49,14 @@ QByteArray fileBytes(const QString& path)
 class SqliteRegistryTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<SqliteRegistry> open(const QString& path)
+    std::unique_ptr<SqliteRegistry> open(const QString& file)
     {
-        return std::make_unique<SqliteRegistry>(path, QStringLiteral("zorv"), diag);
+        return std::make_unique<SqliteRegistry>(file, QStringLiteral("zorv"), diag);
     }
-    HKey create(const std::string& path, HKey hive = HKEY_LOCAL_MACHINE)
+    HKey create(const std::string& keyPath, HKey hive = HKEY_LOCAL_MACHINE)
     {
         HKey key = kNullKey;
-        EXPECT_EQ(reg->createKey(hive, path, &key), ERROR_SUCCESS);
+        EXPECT_EQ(reg->createKey(hive, keyPath, &key), ERROR_SUCCESS);
         return key;
     }
 

@@ -34,7 +34,7 @@ QString TestHttpServer::url(const QString& path) const
 void TestHttpServer::serve(const QString& path, const QByteArray& body, int status,
                            const QString& location, bool withLength)
 {
-    responses_[path] = Response{body, status, location, withLength, false};
+    responses_[path] = Response{body, status, location, withLength, false, {}, {}};
 }
 
 void TestHttpServer::hold(const QString& path)
@@ -64,7 +64,7 @@ void TestHttpServer::answer(QTcpSocket* socket, const QByteArray& request)
     if (responses_.contains(path))
         r = responses_.value(path);
     else
-        r = Response{"not here", 404, {}, true, false};
+        r = Response{"not here", 404, {}, true, false, {}, {}};
     if (r.held)
         return;
     if (!r.repeated.isEmpty()) {

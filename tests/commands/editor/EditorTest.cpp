@@ -73,8 +73,9 @@ TEST_F(EditorTest, EveryCaptionIsShownWholeInsideTheWindow)
     for (QWidget* w : e.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w->isWindow() || w->objectName() == QLatin1String("cmdS2"))
             continue;
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w))
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w)) {
             EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+        }
         EXPECT_LE(w->geometry().right(), e.width()) << w->objectName().toStdString();
     }
     // No caption is covered by the field beside it.
