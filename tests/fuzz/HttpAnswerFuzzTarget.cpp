@@ -59,12 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 FuzzLanguage fuzzLanguage()
 {
     FuzzLanguage language;
-    for (const char* token :
-         {"\r\n", "\n", "\r\n\r\n", "HTTP/1.1 200 OK\r\n", "HTTP/1.1 100 Continue\r\n\r\n",
-          "HTTP/1.0 302 Found\r\n", "Content-Length: ", "Content-Length: 99999999999999999999",
-          "Transfer-Encoding: chunked\r\n", "Location: /x\r\n", "0\r\n\r\n", "ffffffffffffffff",
-          ";ext=1", ": ", " ", "\t"})
-        language.tokens.push_back(token);
+    language.addTokens({"\r\n", "\n", "\r\n\r\n", "HTTP/1.1 200 OK\r\n",
+                        "HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.0 302 Found\r\n",
+                        "Content-Length: ", "Content-Length: 99999999999999999999",
+                        "Transfer-Encoding: chunked\r\n", "Location: /x\r\n", "0\r\n\r\n",
+                        "ffffffffffffffff", ";ext=1", ": ", " ", "\t"});
     language.seeds.push_back("\x01HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
     language.seeds.push_back(
         "\x03HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\nX: y\r\n\r\n");

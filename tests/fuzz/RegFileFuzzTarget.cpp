@@ -68,14 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 FuzzLanguage fuzzLanguage()
 {
     FuzzLanguage language;
-    for (const char* token : {"\n",       "\r\n",     "[",           "]",
-                              "[-",       "\\",       "\\\n  ",      "HKEY_LOCAL_MACHINE\\",
-                              "HKCU\\",   "@=",       "\"",          "\\\"",
-                              "\\\\",     "=",        "dword:",      "hex:",
-                              "hex(2):",  "hex(0):",  "00,",         "ff,",
-                              "-",        ";",        "\"\\0\"",     "\xc3\xa9",
-                              "\xff\xfe", "\xfe\xff", "\xef\xbb\xbf"})
-        language.tokens.push_back(token);
+    language.addTokens({"\n",       "\r\n",     "[",           "]",
+                        "[-",       "\\",       "\\\n  ",      "HKEY_LOCAL_MACHINE\\",
+                        "HKCU\\",   "@=",       "\"",          "\\\"",
+                        "\\\\",     "=",        "dword:",      "hex:",
+                        "hex(2):",  "hex(0):",  "00,",         "ff,",
+                        "-",        ";",        "\"\\0\"",     "\xc3\xa9",
+                        "\xff\xfe", "\xfe\xff", "\xef\xbb\xbf"});
     // Whole lines, NUL bytes included.
     for (const QByteArray& line :
          {QByteArray("\"a\0b\"=\"x\"\n", 10), QByteArray("[HKCU\\k\0]\n", 10),

@@ -128,7 +128,6 @@ private:
         err_ << "sarquen-reg: " << message << '\n';
         return kFailed;
     }
-    static QString describe(long rc) { return storeErrorText(rc); }
     bool key(const QString& keyName, HKey* hive, std::string* path)
     {
         if (RegFile::splitKeyName(keyName, hive, path))
@@ -158,7 +157,7 @@ bool Tool::open(const QString& keyName, HKey* handle, int* exitCode)
         return true;
     *exitCode = failed(rc == ERROR_FILE_NOT_FOUND
                            ? QStringLiteral("the key %1 does not exist").arg(keyName)
-                           : QStringLiteral("cannot open %1: %2").arg(keyName, describe(rc)));
+                           : QStringLiteral("cannot open %1: %2").arg(keyName, storeErrorText(rc)));
     return false;
 }
 
@@ -211,7 +210,7 @@ int Tool::query(const QStringList& args)
         if (rc == ERROR_FILE_NOT_FOUND)
             return failed(QStringLiteral("the key %1 has no value \"%2\"").arg(args[0], args[1]));
         if (rc != ERROR_SUCCESS)
-            return failed(QStringLiteral("cannot read %1: %2").arg(args[1], describe(rc)));
+            return failed(QStringLiteral("cannot read %1: %2").arg(args[1], storeErrorText(rc)));
         out_ << singleData(type, data) << '\n';
         return kOk;
     }
@@ -231,7 +230,7 @@ int Tool::query(const QStringList& args)
     }
     reg_.closeKey(handle);
     if (rc != ERROR_NO_MORE_ITEMS)
-        return failed(QStringLiteral("cannot list %1: %2").arg(args[0], describe(rc)));
+        return failed(QStringLiteral("cannot list %1: %2").arg(args[0], storeErrorText(rc)));
     return kOk;
 }
 
@@ -257,7 +256,7 @@ int Tool::set(const QStringList& args, bool dword)
     const long rc = reg_.setValue(handle, args[1].toStdString(), dword ? REG_DWORD : REG_SZ, data);
     reg_.closeKey(handle);
     if (rc != ERROR_SUCCESS)
-        return failed(QStringLiteral("cannot write %1: %2").arg(args[1], describe(rc)));
+        return failed(QStringLiteral("cannot write %1: %2").arg(args[1], storeErrorText(rc)));
     return kOk;
 }
 
@@ -273,7 +272,7 @@ int Tool::remove(const QStringList& args)
         if (rc == ERROR_FILE_NOT_FOUND)
             return failed(QStringLiteral("the key %1 has no value \"%2\"").arg(args[0], args[1]));
         if (rc != ERROR_SUCCESS)
-            return failed(QStringLiteral("cannot delete %1: %2").arg(args[1], describe(rc)));
+            return failed(QStringLiteral("cannot delete %1: %2").arg(args[1], storeErrorText(rc)));
         return kOk;
     }
     HKey hive = kNullKey;
@@ -286,7 +285,7 @@ int Tool::remove(const QStringList& args)
     if (rc == ERROR_FILE_NOT_FOUND)
         return failed(QStringLiteral("the key %1 does not exist").arg(args[0]));
     if (rc != ERROR_SUCCESS)
-        return failed(QStringLiteral("cannot delete %1: %2").arg(args[0], describe(rc)));
+        return failed(QStringLiteral("cannot delete %1: %2").arg(args[0], storeErrorText(rc)));
     return kOk;
 }
 
@@ -300,7 +299,7 @@ int Tool::createKey(const QString& keyName)
     const long rc = reg_.createKey(hive, path, &handle);
     reg_.closeKey(handle);
     if (rc != ERROR_SUCCESS)
-        return failed(QStringLiteral("cannot create %1: %2").arg(keyName, describe(rc)));
+        return failed(QStringLiteral("cannot create %1: %2").arg(keyName, storeErrorText(rc)));
     return kOk;
 }
 
@@ -335,7 +334,7 @@ int Tool::exportKey(const QString& keyName)
         return failed(QStringLiteral("the key %1 does not exist").arg(keyName));
     if (rc != ERROR_SUCCESS)
         return failed(message.isEmpty()
-                          ? QStringLiteral("cannot export %1: %2").arg(keyName, describe(rc))
+                          ? QStringLiteral("cannot export %1: %2").arg(keyName, storeErrorText(rc))
                           : message);
     out_ << QString::fromUtf8(text);
     return kOk;
