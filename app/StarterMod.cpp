@@ -1,22 +1,23 @@
 #include "app/StarterMod.h"
 
-#include "app/AppPath.h"
-#include "app/AppTitle.h"
-#include "app/NewStore.h"
-#include "app/SingleInstance.h"
-#include "app/StartMode.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
-#include "app/speech/SpeechEngines.h"
+#include "base/AppTitle.h"
+#include "launcher/AppPath.h"
+#include "launcher/NewStore.h"
+#include "launcher/SingleInstance.h"
+#include "launcher/StartMode.h"
 #include "platform/Platform.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/ConsoleDialogs.h"
+#include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "platform/session/LogindSession.h"
 #include "platform/shell/ProcessShell.h"
 #include "platform/widgets/QtDialogs.h"
 #include "platform/x11/X11Desktop.h"
+#include "speech/SpeechEngines.h"
 
 #include <QApplication>
 #include <QDir>
@@ -107,8 +108,9 @@ int Main(int argc, char** argv)
     platform::ProcessShell shell;
     platform::PulseAudio audio;
     platform::LogindSession session;
-    const platform::Platform services{&registry, dialogs.get(), &clock,  &desktop,
-                                      &shell,    &audio,        &session};
+    platform::QtHttp http;
+    const platform::Platform services{&registry, dialogs.get(), &clock,   &desktop,
+                                      &shell,    &audio,        &session, &http};
 
     const SpeechPair speech = createSpeech(nullptr);
     frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());

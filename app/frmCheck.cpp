@@ -1,6 +1,6 @@
 #include "app/frmCheck.h"
 
-#include "app/ConfirmLayout.h"
+#include "launcher/ConfirmLayout.h"
 #include "platform/widgets/Twips.h"
 
 #include <QLabel>

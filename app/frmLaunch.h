@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/Dispatcher.h"
-#include "app/LauncherState.h"
-#include "app/Listening.h"
-#include "app/MainWindowLink.h"
-#include "app/StartMode.h"
+#include "base/MainWindowLink.h"
 #include "commands/CommandTable.h"
+#include "launcher/Dispatcher.h"
+#include "launcher/LauncherState.h"
+#include "launcher/Listening.h"
+#include "launcher/StartMode.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "scripts/ScriptHost.h"

@@ -1,7 +1,7 @@
 #include "app/frmSplash.h"
 
-#include "app/StartMode.h"
 #include "app/frmLaunch.h"
+#include "launcher/StartMode.h"
 #include "platform/widgets/Perchly.h"
 
 #include <QGuiApplication>

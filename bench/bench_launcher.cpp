@@ -2,15 +2,13 @@
 // the main window's setList (table, list of commands, grammar handed to the recogniser),
 // and the dispatch of the phrase in the last row. Runs the real main window off screen
 // with the console speech engines. Prints a table and writes the figures as JSON.
-#include "app/Dispatcher.h"
 #include "app/frmLaunch.h"
-#include "app/speech/ConsoleRecognizer.h"
-#include "app/speech/ConsoleSynthesizer.h"
 #include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
 #include "commands/CommandStore.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
+#include "launcher/Dispatcher.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/ConsoleDialogs.h"
@@ -18,6 +16,8 @@
 #include "platform/session/LogindSession.h"
 #include "platform/shell/ProcessShell.h"
 #include "platform/x11/X11Desktop.h"
+#include "speech/ConsoleRecognizer.h"
+#include "speech/ConsoleSynthesizer.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "commands/CommandStore.h"
 
-#include "app/AppTitle.h"
+#include "base/AppTitle.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "platform/dialogs/Dialogs.h"

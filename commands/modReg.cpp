@@ -1,6 +1,6 @@
 #include "commands/modReg.h"
 
-#include "app/AppTitle.h"
+#include "base/AppTitle.h"
 #include "platform/dialogs/Dialogs.h"
 
 using namespace platform;

@@ -1,6 +1,6 @@
 #include "options/RunEntry.h"
 
-#include "app/AppTitle.h"
+#include "base/AppTitle.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "platform/autostart/Autostart.h"

@@ -9,6 +9,7 @@ class Desktop;
 class Shell;
 class Audio;
 class Session;
+class Http;
 
 // The outside services the program uses, created once at start-up and handed to the
 // parts that need them. Tests hand fakes instead.
@@ -21,6 +22,7 @@ struct Platform
     Shell* shell = nullptr;
     Audio* audio = nullptr;
     Session* session = nullptr;
+    Http* http = nullptr;
 };
 
 } // namespace platform

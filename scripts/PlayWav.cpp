@@ -1,8 +1,8 @@
 #include "scripts/PlayWav.h"
 
-#include "app/speech/Recognizer.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/StoredText.h"
+#include "speech/Recognizer.h"
 
 void PlayWaveFile(Recognizer& recognizer, platform::Audio& audio, const QString& path)
 {

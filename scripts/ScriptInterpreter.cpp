@@ -1,6 +1,6 @@
 #include "scripts/ScriptInterpreter.h"
 
-#include "app/AppTitle.h"
+#include "base/AppTitle.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "scripts/Mouse.h"
@@ -210,8 +210,9 @@ bool ScriptInterpreter::execute(const QString& keyword, const QString& argument)
     } else if (keyword == u"$type$") {
         QString error;
         if (!typeKeys_(argument, &error)) {
-            throw ScriptError{QStringLiteral("The keys to type could not be read: %1%2")
-                                  .arg(argument, error.isEmpty() ? QString() : "\n" + error)};
+            throw ScriptError{
+                QStringLiteral("The keys to type could not be read: %1%2")
+                    .arg(argument, error.isEmpty() ? QString() : QLatin1Char('\n') + error)};
         }
     } else if (keyword == u"$mousepos$") {
         const auto [x, y] = numberPair(argument, QStringLiteral("The mouse position"));

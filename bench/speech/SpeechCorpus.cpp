@@ -1,6 +1,6 @@
 #include "bench/speech/SpeechCorpus.h"
 
-#include "app/Grammar.h"
+#include "launcher/Grammar.h"
 
 #include <QDir>
 #include <QFile>

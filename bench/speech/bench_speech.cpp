@@ -23,9 +23,9 @@
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
 // one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
-#include "app/speech/sphinx/PhraseDecoder.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
+#include "speech/sphinx/PhraseDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>

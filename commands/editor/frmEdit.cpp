@@ -1,8 +1,8 @@
 #include "commands/editor/frmEdit.h"
 
-#include "app/AppTitle.h"
-#include "app/MainWindowLink.h"
-#include "app/OverMainWindow.h"
+#include "base/AppTitle.h"
+#include "base/MainWindowLink.h"
+#include "base/widgets/OverMainWindow.h"
 #include "commands/CommandStore.h"
 #include "commands/CommandTable.h"
 #include "platform/Platform.h"

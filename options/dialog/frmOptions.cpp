@@ -1,8 +1,8 @@
 #include "options/dialog/frmOptions.h"
 
-#include "app/AppTitle.h"
-#include "app/MainWindowLink.h"
-#include "app/OverMainWindow.h"
+#include "base/AppTitle.h"
+#include "base/MainWindowLink.h"
+#include "base/widgets/OverMainWindow.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
 #include "options/OptionsForm.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OverMainWindow.h"
+#include "base/widgets/OverMainWindow.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -20,7 +20,8 @@ MsgAnswer ConsoleDialogs::messageBox(const QString& text, const QString& title, 
 {
     // One line per message: line breaks inside the text would split it.
     QString flat = text;
-    flat.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), ' ');
+    flat.replace(QLatin1String("\r\n"), QLatin1String(" "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     std::fprintf(out_, "MSGBOX %s: %s\n", title.toUtf8().constData(), flat.toUtf8().constData());
     std::fflush(out_);
     return defaultAnswer(buttons);

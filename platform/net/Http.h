@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QString>
 
 class QUrl;
@@ -23,12 +24,24 @@ bool isFetchable(const QUrl& url);
 // Fetches documents by their full address. The fetch is synchronous for the caller:
 // events keep being processed while it waits (windows repaint, buttons work, so it
 // can be cancelled), and it ends by `deadline` at the latest.
-class Http
+class Http : public QObject
 {
+    Q_OBJECT
 public:
-    virtual ~Http() = default;
+    using QObject::QObject;
 
     virtual HttpReply get(const QString& address, QDeadlineTimer deadline) = 0;
+
+public slots:
+    // Ends the fetch under way; it comes back as cancelled.
+    virtual void cancel() = 0;
+
+signals:
+    // A fetch begins; `received` grows while it runs (`total` is -1 when unknown);
+    // `finished` comes once it has ended, whatever the outcome.
+    void started(const QUrl& url);
+    void progress(qint64 received, qint64 total);
+    void finished();
 };
 
 } // namespace platform

@@ -46,7 +46,7 @@ QByteArray requestFor(const QUrl& url)
 
 } // namespace
 
-QtHttp::QtHttp(QObject* parent) : QObject(parent) {}
+QtHttp::QtHttp(QObject* parent) : Http(parent) {}
 
 QtHttp::~QtHttp() = default;
 

@@ -19,7 +19,7 @@ class HttpAnswerReader;
 // and when it has not arrived completely within the time-out or by the caller's
 // deadline. Redirects (301, 302, 303, 307, 308) are followed up to five times, never
 // from https to http and never to another scheme; a redirect not followed fails.
-class QtHttp : public QObject, public Http
+class QtHttp : public Http
 {
     Q_OBJECT
 public:
@@ -40,16 +40,7 @@ public:
     void setMaxBytes(qint64 bytes) { maxBytes_ = bytes; }
     qint64 maxBytes() const { return maxBytes_; }
 
-public slots:
-    // Ends the fetch under way; it comes back as cancelled.
-    void cancel();
-
-signals:
-    // A fetch begins; `received` grows while it runs (`total` is -1 when unknown);
-    // `finished` comes once it has ended, whatever the outcome.
-    void started(const QUrl& url);
-    void progress(qint64 received, qint64 total);
-    void finished();
+    void cancel() override;
 
 private:
     struct Hop;

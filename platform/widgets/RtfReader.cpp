@@ -38,7 +38,7 @@ QChar fromCp1252(unsigned char byte)
 {
     if (byte >= 0x80 && byte < 0xA0)
         return QChar(kCp1252High[byte - 0x80]);
-    return QChar(byte);
+    return QChar(static_cast<char16_t>(byte));
 }
 
 // Numbers beyond these are clamped; RTF itself uses 16-bit and some 32-bit values.

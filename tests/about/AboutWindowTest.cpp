@@ -1,5 +1,4 @@
-#include "about/frmAbout.h"
-#include "platform/net/QtHttp.h"
+#include "about/window/frmAbout.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/Child.h"
@@ -86,9 +85,6 @@ TEST_F(AboutWindowTest, ControlsCarryTheirCaptions)
     }
     ASSERT_NE(help(), nullptr);
     EXPECT_TRUE(help()->isReadOnly());
-    auto* inet = about->findChild<platform::QtHttp*>(QStringLiteral("Inet"));
-    ASSERT_NE(inet, nullptr);
-    EXPECT_EQ(inet->timeout(), 60000);
     EXPECT_TRUE(field<QProgressBar>("prgUpdate")->isHidden());
 }
 

@@ -313,6 +313,7 @@ TEST_F(UpdateCheckTest, OnlyHttpAddressesAreFetched)
         {
             return {true, QByteArrayLiteral("2,0,2,http://updates.example/u"), {}};
         }
+        void cancel() override {}
     } secureServer;
     UpdateCheck secure(store.reg, store.dialogs, shell, secureServer,
                        folder.path() + QLatin1Char('/'));

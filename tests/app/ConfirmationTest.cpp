@@ -1,5 +1,5 @@
-#include "app/ConfirmLayout.h"
 #include "app/frmCheck.h"
+#include "launcher/ConfirmLayout.h"
 #include "tests/support/LauncherFixture.h"
 #include "tests/support/WaitUntil.h"
 

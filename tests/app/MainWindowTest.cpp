@@ -1,7 +1,7 @@
-#include "app/Grammar.h"
-#include "app/speech/SpeechEngines.h"
+#include "launcher/Grammar.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
+#include "speech/SpeechEngines.h"
 #include "tests/support/LauncherFixture.h"
 #include "tests/support/TempDir.h"
 

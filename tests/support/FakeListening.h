@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/speech/sphinx/PhraseDecoder.h"
 #include "platform/audio/AudioInput.h"
+#include "speech/sphinx/PhraseDecoder.h"
 
 #include <QStringList>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/speech/Recognizer.h"
-#include "app/speech/Synthesizer.h"
+#include "speech/Recognizer.h"
+#include "speech/Synthesizer.h"
 
 #include <QStringList>
 #include <vector>

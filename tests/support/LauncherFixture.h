@@ -3,6 +3,7 @@
 #include "app/frmLaunch.h"
 #include "commands/RegistryPaths.h"
 #include "platform/Platform.h"
+#include "platform/net/QtHttp.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeSpeech.h"
@@ -72,8 +73,9 @@ protected:
     FakeShell shell;
     FakeAudio audio;
     FakeSession session;
-    platform::Platform services{&store.registry, &store.dialogs, &clock,  &desktop,
-                                &shell,          &audio,         &session};
+    platform::QtHttp http;
+    platform::Platform services{&store.registry, &store.dialogs, &clock,   &desktop,
+                                &shell,          &audio,         &session, &http};
     QStringList journal;
     // Until loaded() hands them to the main window.
     std::unique_ptr<FakeRecognizer> ownRecognizer;

@@ -1,6 +1,6 @@
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
-#include "tests/app/speech/CapturedOutput.h"
+#include "tests/speech/CapturedOutput.h"
 #include "tests/support/LauncherFixture.h"
 #include "tray/frmLaunch2.h"
 

@@ -38,9 +38,9 @@ QString typeName(RegType type)
 
 QString hexBytes(const Bytes& data)
 {
-    return QByteArray(reinterpret_cast<const char*>(data.data()),
-                      static_cast<qsizetype>(data.size()))
-        .toHex(',');
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()))
+            .toHex(','));
 }
 
 bool isText(RegType type)

@@ -1,5 +1,5 @@
-#include "app/Grammar.h"
 #include "app/frmCheck.h"
+#include "launcher/Grammar.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/commands/editor/EditorFixture.h"
 

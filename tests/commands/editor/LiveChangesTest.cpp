@@ -1,5 +1,5 @@
-#include "app/speech/ConsoleRecognizer.h"
 #include "platform/widgets/Tabrix.h"
+#include "speech/ConsoleRecognizer.h"
 #include "tests/support/LauncherFixture.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"

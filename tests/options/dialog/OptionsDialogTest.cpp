@@ -1,5 +1,5 @@
-#include "app/Grammar.h"
 #include "app/frmCheck.h"
+#include "launcher/Grammar.h"
 #include "options/dialog/frmOptions.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/widgets/Tabrix.h"

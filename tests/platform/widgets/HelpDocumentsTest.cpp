@@ -1,6 +1,6 @@
 // The help documents that are installed beside the program: they read without leftovers
 // of the notation and cover what the program offers.
-#include "app/Grammar.h"
+#include "launcher/Grammar.h"
 #include "platform/widgets/RtfReader.h"
 
 #include <QFile>

@@ -1,0 +1,174 @@
+#include "launcher/Dispatcher.h"
+
+#include "base/AppTitle.h"
+#include "commands/CommandTable.h"
+#include "launcher/LauncherState.h"
+#include "launcher/Listening.h"
+#include "launcher/SpokenAnswers.h"
+#include "launcher/WindowCommands.h"
+#include "options/Options.h"
+#include "platform/dialogs/Dialogs.h"
+#include "scripts/sheller.h"
+
+#include <QTimer>
+
+Dispatcher::Dispatcher(DispatchContext context) : c_(std::move(context)) {}
+
+void Dispatcher::PhraseHeard(const QString& phrase)
+{
+    LauncherState& s = c_.state;
+    const bool gated = c_.options.startPhraseOn();
+    // A prompt on screen, or the window switcher, takes its answer until it closes, even
+    // when the start phrase's time ran out while the user was reading it.
+    const bool answering = s.confirmPending != 0 || s.cyclingWindows != 0;
+    if (gated && s.startHeard == 0 && !(answering && phrase != c_.options.startCommand)) {
+        if (phrase != c_.options.startCommand)
+            return;
+        s.startHeard = 1;
+        // A zero time never closes the window by itself: the timer is not started.
+        if (c_.tcom.interval() > 0)
+            c_.tcom.start();
+        c_.answers.Sounding();
+        return;
+    }
+    if (answering) {
+        answer(phrase);
+        return;
+    }
+    // The built-in phrases are looked at inside the scan, for each row that does not
+    // match: with no user commands nothing is matched at all.
+    const int rows = c_.commands.count();
+    for (int i = 1; i <= rows; ++i) {
+        if (c_.commands.phrases[i].text() == phrase) {
+            runUserCommand(i);
+            return;
+        }
+        if (runBuiltin(phrase))
+            return;
+    }
+}
+
+bool Dispatcher::answer(const QString& phrase)
+{
+    LauncherState& s = c_.state;
+    if (s.confirmPending == -1) {
+        if (phrase == QLatin1String("Yes")) {
+            c_.actions.closeConfirmation();
+            s.confirmPending = 0;
+            s.startHeard = 0;
+            stopListeningFor(s.pendingCheck);
+            runTarget(s.pendingTarget);
+        } else if (phrase == QLatin1String("No")) {
+            c_.actions.closeConfirmation();
+            s.startHeard = 0;
+            s.confirmPending = 0;
+        }
+        return true;
+    }
+    if (s.cyclingWindows == -1) {
+        if (phrase == QLatin1String("Next")) {
+            c_.windows.nextKeys();
+        } else if (phrase == QLatin1String("Last")) {
+            c_.windows.lastKeys();
+        } else if (phrase == QLatin1String("Go")) {
+            s.cyclingWindows = 0;
+            c_.windows.goKeys();
+            s.startHeard = 0;
+        }
+    }
+    return true;
+}
+
+bool Dispatcher::runBuiltin(const QString& phrase)
+{
+    LauncherState& s = c_.state;
+    MainWindowActions& a = c_.actions;
+    WindowCommands& w = c_.windows;
+
+    // Commands that close the start-phrase window before acting.
+    const std::pair<const char*, std::function<void()>> closingFirst[] = {
+        {"What Time Is It", [this] { c_.answers.speakTime(); }},
+        {"Whats The Date", [this] { c_.answers.speakDate(); }},
+        {"About Sarquen", [&a] { a.openAbout(); }},
+        {"Close Window", [&w] { w.closewin(); }},
+        {"Show Desktop", [&w] { w.showDesktop(); }},
+        {"Run Program", [&w] { w.runProgram(); }},
+        {"System Properties", [&w] { w.systemProperties(); }},
+    };
+
+    if (phrase == QLatin1String("Exit Sarquen")) {
+        a.endProgram();
+    } else if (phrase == QLatin1String("Minimize Sarquen")) {
+        a.showMainWindow(true);
+        s.startHeard = 0;
+    } else if (phrase == QLatin1String("Maximize Sarquen") ||
+               phrase == QLatin1String("Show Sarquen")) {
+        a.showMainWindow(false);
+        s.startHeard = 0;
+    } else if (phrase == QLatin1String("Hide Sarquen")) {
+        a.hideMainWindow();
+        s.startHeard = 0;
+    } else if (phrase == QLatin1String("Next Window")) {
+        s.cyclingWindows = -1;
+        w.nextWindowKeys();
+    } else if (phrase == QLatin1String("Maximize Window")) {
+        w.maxwin();
+    } else if (phrase == QLatin1String("Minimize Window")) {
+        w.minwin();
+    } else if (phrase == QLatin1String("Restore Window")) {
+        w.restorewin();
+    } else {
+        for (const auto& [name, act] : closingFirst) {
+            if (phrase == QLatin1String(name)) {
+                s.startHeard = 0;
+                act();
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+void Dispatcher::runUserCommand(int row)
+{
+    LauncherState& s = c_.state;
+    if (s.comFirmExe == 1) {
+        c_.actions.showConfirmation(c_.commands.phrases[row].text());
+        s.pendingTarget = c_.commands.targets[row].text();
+        s.confirmPending = -1;
+        s.startHeard = 1;
+        s.pendingCheck = c_.commands.checks[row].toInt16();
+    } else if (s.comFirmExe == 0) {
+        const QString target = c_.commands.targets[row].text();
+        s.startHeard = 0;
+        stopListeningFor(c_.commands.checks[row].toInt16());
+        runTarget(target);
+    }
+}
+
+void Dispatcher::stopListeningFor(int flag)
+{
+    if (flag == 1 && c_.listening.isListening())
+        c_.listening.stopListening();
+}
+
+void Dispatcher::runTarget(QString target)
+{
+    if (c_.checkScript(target))
+        return;
+    try {
+        ShellLaunch(c_.shell, target, 1);
+    } catch (const LaunchError&) {
+        c_.dialogs.messageBox(QStringLiteral("SQ Error 10: File Not Found"), appTitle(),
+                              platform::MsgButtons::Ok, platform::MsgIcon::None);
+    }
+}
+
+void Dispatcher::tcomTick()
+{
+    if (c_.state.cyclingWindows == -1)
+        return;
+    c_.tcom.stop();
+    c_.state.startHeard = 0;
+}

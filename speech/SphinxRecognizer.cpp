@@ -1,0 +1,109 @@
+#include "speech/SphinxRecognizer.h"
+
+#include "platform/audio/AudioInput.h"
+#include "speech/sphinx/PhraseDecoder.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// 20 ms at 16 kHz: an answer waits at most this long for the audio that ends a phrase.
+constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 50;
+// The level meter moves ten times a second, showing the loudest chunk of each tenth.
+constexpr int kChunksPerLevel = 5;
+
+int levelPercent(const std::vector<std::int16_t>& samples)
+{
+    double sum = 0;
+    for (const std::int16_t s : samples)
+        sum += static_cast<double>(s) * s;
+    const double rms = std::sqrt(sum / static_cast<double>(samples.size()));
+    // Decibels below full scale mapped onto 0..100 over a 60 dB range.
+    const double db = rms > 0 ? 20 * std::log10(rms / 32768.0) : -60;
+    return static_cast<int>(std::lround(std::clamp((db + 60) / 60, 0.0, 1.0) * 100));
+}
+
+} // namespace
+
+SphinxRecognizer::SphinxRecognizer(std::unique_ptr<PhraseDecoder> decoder,
+                                   std::unique_ptr<platform::AudioInput> input,
+                                   std::function<bool()> muted, QObject* parent)
+    : Recognizer(parent), decoder_(std::move(decoder)), input_(std::move(input)),
+      muted_(std::move(muted))
+{
+    worker_ = std::thread([this] { listen(); });
+}
+
+SphinxRecognizer::~SphinxRecognizer()
+{
+    quit_ = true;
+    // A read blocks for at most one chunk.
+    if (worker_.joinable())
+        worker_.join();
+}
+
+void SphinxRecognizer::LoadGrammarText(const QString& grammar)
+{
+    // The decoder belongs to the listening thread; it takes the grammar between chunks.
+    std::lock_guard<std::mutex> lock(grammarLock_);
+    pendingGrammar_ = grammar;
+}
+
+void SphinxRecognizer::listen()
+{
+    std::vector<std::int16_t> chunk(kChunk);
+    bool hearing = false;
+    int loudest = 0, chunksMeasured = 0;
+    while (!quit_) {
+        {
+            std::optional<QString> grammar;
+            {
+                std::lock_guard<std::mutex> lock(grammarLock_);
+                grammar.swap(pendingGrammar_);
+            }
+            if (grammar) {
+                QStringList skipped;
+                decoder_->loadGrammar(*grammar, &skipped);
+                if (!skipped.isEmpty())
+                    QMetaObject::invokeMethod(
+                        this, [this, skipped] { emit phrasesSkipped(skipped); },
+                        Qt::QueuedConnection);
+            }
+        }
+        if (!input_->read(chunk.data(), chunk.size()))
+            break;
+        loudest = std::max(loudest, levelPercent(chunk));
+        if (++chunksMeasured == kChunksPerLevel) {
+            QMetaObject::invokeMethod(
+                this, [this, level = loudest] { emit inputLevel(level); }, Qt::QueuedConnection);
+            loudest = chunksMeasured = 0;
+        }
+
+        const bool listening = active_ && !(muted_ && muted_());
+        if (!listening) {
+            if (hearing)
+                decoder_->reset();
+            hearing = false;
+            continue;
+        }
+        hearing = true;
+        decoder_->feed(chunk.data(), chunk.size(), [this](const DecodedUtterance& u) {
+            if (u.phrase) {
+                const QString phrase = *u.phrase;
+                QMetaObject::invokeMethod(
+                    this, [this, phrase] { deliverPhrase(phrase); }, Qt::QueuedConnection);
+            } else {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, reason = rejectionText(u.rejection)] {
+                        if (isRecognising())
+                            emit notUnderstood(reason);
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
+    }
+}

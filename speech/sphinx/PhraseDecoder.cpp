@@ -1,0 +1,49 @@
+#include "speech/sphinx/PhraseDecoder.h"
+
+#include "speech/sphinx/SphinxDecoder.h"
+
+#include <QFileInfo>
+
+QString rejectionText(Rejection rejection)
+{
+    switch (rejection) {
+    case Rejection::None:
+        break;
+    case Rejection::TooQuiet:
+        return QStringLiteral("too quiet");
+    case Rejection::CutOff:
+        return QStringLiteral("cut off");
+    case Rejection::NotACommand:
+        return QStringLiteral("not a command");
+    case Rejection::NotSpeech:
+        return QStringLiteral("not speech");
+    }
+    return QString();
+}
+
+PhraseDecoder::Settings PhraseDecoder::defaultSettings()
+{
+    const QString base = QStringLiteral(SARQUEN_SPHINX_MODEL_DIR) + QStringLiteral("/en-us/");
+    Settings settings;
+    settings.modelDir = base + QStringLiteral("en-us");
+    settings.dictionary = base + QStringLiteral("cmudict-en-us.dict");
+    settings.phoneModel = base + QStringLiteral("en-us-phone.lm.bin");
+    settings.languageModel = base + QStringLiteral("en-us.lm.bin");
+    return settings;
+}
+
+std::unique_ptr<PhraseDecoder> PhraseDecoder::create(const Settings& settings, QString* error)
+{
+    const auto fail = [&](const QString& why) -> std::unique_ptr<PhraseDecoder> {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    if (!QFileInfo(settings.modelDir + QStringLiteral("/mdef")).isFile())
+        return fail(QStringLiteral("no acoustic model in %1").arg(settings.modelDir));
+    if (!QFileInfo(settings.dictionary).isFile())
+        return fail(QStringLiteral("no dictionary at %1").arg(settings.dictionary));
+    if (!QFileInfo(settings.phoneModel).isFile())
+        return fail(QStringLiteral("no phone model at %1").arg(settings.phoneModel));
+    return sphinx::SphinxDecoder::create(settings, error);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "speech/sphinx/Acceptance.h"
+#include "speech/sphinx/Background.h"
+#include "speech/sphinx/GrammarTranslation.h"
+#include "speech/sphinx/PhraseDecoder.h"
+
+struct ps_decoder_s;
+
+namespace sphinx {
+
+// PocketSphinx behind PhraseDecoder. One decoder follows the live audio only to find
+// where utterances begin and end. Each finished utterance is then decoded whole, three
+// times: with the grammar, with a free loop of phones, and as one of the language's
+// commonest words (Rivals.h), each taking its cepstral mean and noise estimate from the
+// utterance itself. A phrase is accepted when the grammar's words explain the audio nearly
+// as well as the best phone sequence does, and not clearly worse than an ordinary word;
+// chatter and noise, forced onto some phrase of the grammar, fit it much worse than the
+// phones they really are, and a word that is no command fits itself better.
+// Beeps and whistles, which can fit a drawn-out vowel as well as any phones do, are told
+// apart by their power lying in one narrow band (Tonality.h). In loud background noise
+// (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h),
+// and what is left of it still costs the right phrase some of its match, so the
+// thresholds are lowered a little.
+class SphinxDecoder final : public PhraseDecoder
+{
+public:
+    static std::unique_ptr<SphinxDecoder> create(const Settings& settings, QString* error);
+    ~SphinxDecoder() override;
+    SphinxDecoder(const SphinxDecoder&) = delete;
+    SphinxDecoder& operator=(const SphinxDecoder&) = delete;
+
+    bool loadGrammar(const QString& grammarText, QStringList* skipped) override;
+    void feed(const std::int16_t* samples, std::size_t count,
+              const std::function<void(const DecodedUtterance&)>& heard) override;
+    void flush(const std::function<void(const DecodedUtterance&)>& heard) override;
+    void reset() override;
+
+    // The dictionary's pronunciation of a word, words added for the grammar included.
+    std::optional<QString> dictionaryPronunciation(const QString& word) const;
+
+private:
+    struct Pass
+    {
+        QString hypothesis;
+        std::vector<Segment> segments;
+    };
+
+    SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
+                  ps_decoder_s* rivals, ps_decoder_s* phoneLoop);
+    // The ordinary words that rival the phrases of `translated`.
+    QStringList rivalsOf(const TranslatedGrammar& translated) const;
+    // Takes one 10 ms frame of live audio; ends the utterance when its end is heard.
+    void feedFrame(const std::int16_t* frame,
+                   const std::function<void(const DecodedUtterance&)>& heard);
+    // Once the speech detector has heard the pause that ends a phrase: how many frames
+    // more of it end the utterance, given what the live decoder has heard so far (0: it
+    // ends now).
+    int framesToWait();
+    void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
+    static std::optional<Pass> bestPath(ps_decoder_s* decoder);
+    // Decodes an utterance in one go.
+    static std::optional<Pass> decodeWhole(ps_decoder_s* decoder,
+                                           const std::vector<std::int16_t>& audio);
+
+    Settings settings_;
+    ps_decoder_s* stream_;    // follows the live audio: where utterances begin and end
+    ps_decoder_s* grammar_;   // the grammar, on each whole utterance
+    ps_decoder_s* rivals_;    // the ordinary words, on each whole utterance
+    ps_decoder_s* phoneLoop_; // the free phone loop, on each whole utterance
+    TranslatedGrammar translated_;
+    // Common words, commonest first, from which each grammar takes its rivals.
+    QStringList commonWords_;
+    bool hasGrammar_ = false;
+    bool hasRivals_ = false;
+    bool uttStarted_ = false;
+    bool inSpeech_ = false;
+    int waitFrames_ = 0;      // frames of the pause still to wait; 0: not in a pause
+    int utteranceFrames_ = 0; // frames of speech in the utterance
+    bool cutOff_ = false;     // the speech paused after no more than the beginning of a phrase
+    Background background_;
+    std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
+    std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest
+    std::int64_t fed_ = 0;
+    std::uint32_t hiss_ = 1; // state of the faint noise laid under the live audio
+};
+
+} // namespace sphinx

@@ -1,0 +1,94 @@
+#include "speech/SphinxRecognizer.h"
+#include "tests/support/FakeListening.h"
+#include "tests/support/WaitUntil.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Listener
+{
+    explicit Listener(std::function<bool()> muted = {})
+    {
+        auto d = std::make_unique<ScriptedDecoder>();
+        auto i = std::make_unique<EndlessSilence>();
+        decoder = d.get();
+        input = i.get();
+        recognizer =
+            std::make_unique<SphinxRecognizer>(std::move(d), std::move(i), std::move(muted));
+    }
+    ScriptedDecoder* decoder;
+    EndlessSilence* input;
+    std::unique_ptr<SphinxRecognizer> recognizer;
+};
+
+TEST(SphinxRecognizerTest, HearsOnlyWhileRecognitionIsOn)
+{
+    Listener l;
+    QSignalSpy heard(l.recognizer.get(), &Recognizer::PhraseHeard);
+    ASSERT_TRUE(waitForEvents([&] { return l.input->reads > 30; }, 5000));
+    EXPECT_EQ(l.decoder->fed, 0); // not started: the audio is thrown away
+    EXPECT_EQ(heard.count(), 0);
+
+    l.recognizer->StartRecognition();
+    ASSERT_TRUE(waitForEvents([&] { return heard.count() >= 2; }, 5000));
+    EXPECT_EQ(heard.first().first().toString(), QStringLiteral("Yes"));
+
+    l.recognizer->StopRecognition();
+    const int before = heard.count();
+    ASSERT_TRUE(waitForEvents([&] { return l.decoder->resets >= 1; }, 5000));
+    QTest::qWait(50);
+    // Results already on their way when recognition stopped are dropped too.
+    EXPECT_EQ(heard.count(), before);
+}
+
+TEST(SphinxRecognizerTest, TheLevelMeterKeepsAShortLoudSound)
+{
+    Listener l;
+    QSignalSpy levels(l.recognizer.get(), &Recognizer::inputLevel);
+    ASSERT_TRUE(waitForEvents([&] { return levels.count() >= 2; }, 5000));
+    EXPECT_EQ(levels.last().first().toInt(), 0);
+    // One loud chunk among silent ones: the meter shows it, then falls back.
+    l.input->loudReads = 1;
+    ASSERT_TRUE(waitForEvents(
+        [&] {
+            return std::any_of(levels.begin(), levels.end(), [](const QList<QVariant>& args) {
+                return args.first().toInt() > 80;
+            });
+        },
+        5000));
+    const int afterPeak = static_cast<int>(levels.count());
+    ASSERT_TRUE(waitForEvents([&] { return levels.count() > afterPeak + 1; }, 5000));
+    EXPECT_EQ(levels.last().first().toInt(), 0);
+    // The meter moves once for several chunks read.
+    EXPECT_LT(levels.count() * 3, l.input->reads.load());
+}
+
+TEST(SphinxRecognizerTest, TheProgramsOwnSoundIsNotListenedTo)
+{
+    std::atomic<bool> speaking{true};
+    Listener l([&speaking] { return speaking.load(); });
+    QSignalSpy heard(l.recognizer.get(), &Recognizer::PhraseHeard);
+    l.recognizer->StartRecognition();
+    ASSERT_TRUE(waitForEvents([&] { return l.input->reads > 30; }, 5000));
+    EXPECT_EQ(l.decoder->fed, 0);
+    speaking = false;
+    ASSERT_TRUE(waitForEvents([&] { return heard.count() >= 1; }, 5000));
+}
+
+TEST(SphinxRecognizerTest, TheGrammarReachesTheDecoderAndUnspeakablePhrasesAreNamed)
+{
+    Listener l;
+    QSignalSpy skipped(l.recognizer.get(), &SphinxRecognizer::phrasesSkipped);
+    l.recognizer->LoadGrammarText(
+        QStringLiteral("[Grammar]\r\ntype=cfg\r\n[<start>]\r\n<start>=!!!"));
+    ASSERT_TRUE(waitForEvents([&] { return skipped.count() == 1; }, 5000));
+    EXPECT_EQ(skipped.first().first().toStringList(), QStringList{"!!!"});
+    std::lock_guard<std::mutex> guard(l.decoder->lock);
+    EXPECT_EQ(l.decoder->grammars.size(), 1);
+}
+
+} // namespace
