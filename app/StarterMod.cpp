@@ -2,7 +2,7 @@
 
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
-#include "base/AppTitle.h"
+#include "common/AppTitle.h"
 #include "launcher/AppPath.h"
 #include "launcher/NewStore.h"
 #include "launcher/SingleInstance.h"
@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
+#include "platform/desktop/DesktopChoice.h"
 #include "platform/dialogs/ConsoleDialogs.h"
 #include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <memory>
 #include <unistd.h>
 
@@ -72,6 +74,23 @@ QString missingDisplay()
     return QString();
 }
 
+// Says on standard error which desktop the window, key and pointer commands are made
+// for, and what they cannot reach there; an X11 desktop the user chose goes unsaid.
+void reportDesktop(const platform::DesktopChoice& choice)
+{
+    if (!choice.problem.isEmpty())
+        std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
+    if (choice.overridden && choice.kind == platform::DesktopKind::X11)
+        return;
+    QString line = QStringLiteral("zorv: desktop: %1 (%2)")
+                       .arg(platform::desktopKindName(choice.kind), choice.reason);
+    if (choice.kind != platform::DesktopKind::X11)
+        line += QStringLiteral("; window, key and pointer commands reach only programs that "
+                               "run under XWayland here");
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 } // namespace
 
 int Main(int argc, char** argv)
@@ -104,6 +123,7 @@ int Main(int argc, char** argv)
     }
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
+    reportDesktop(platform::chooseDesktop(QProcessEnvironment::systemEnvironment()));
     platform::X11Desktop desktop;
     platform::ProcessShell shell;
     platform::PulseAudio audio;

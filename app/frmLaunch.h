@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/MainWindowLink.h"
 #include "commands/CommandTable.h"
+#include "common/MainWindowLink.h"
 #include "launcher/Dispatcher.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Listening.h"

@@ -1,8 +1,8 @@
 #include "commands/CommandStore.h"
 
-#include "base/AppTitle.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
+#include "common/AppTitle.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <algorithm>

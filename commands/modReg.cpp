@@ -1,6 +1,6 @@
 #include "commands/modReg.h"
 
-#include "base/AppTitle.h"
+#include "common/AppTitle.h"
 #include "platform/dialogs/Dialogs.h"
 
 using namespace platform;

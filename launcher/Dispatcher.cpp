@@ -1,7 +1,7 @@
 #include "launcher/Dispatcher.h"
 
-#include "base/AppTitle.h"
 #include "commands/CommandTable.h"
+#include "common/AppTitle.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Listening.h"
 #include "launcher/SpokenAnswers.h"

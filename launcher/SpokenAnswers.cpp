@@ -1,6 +1,6 @@
 #include "launcher/SpokenAnswers.h"
 
-#include "base/DateWords.h"
+#include "common/DateWords.h"
 #include "options/Options.h"
 #include "platform/clock/Clock.h"
 #include "scripts/PlayWav.h"

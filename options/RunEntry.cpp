@@ -1,8 +1,8 @@
 #include "options/RunEntry.h"
 
-#include "base/AppTitle.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
+#include "common/AppTitle.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/registry/Registry.h"

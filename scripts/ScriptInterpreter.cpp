@@ -1,6 +1,6 @@
 #include "scripts/ScriptInterpreter.h"
 
-#include "base/AppTitle.h"
+#include "common/AppTitle.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "scripts/Mouse.h"

@@ -1,6 +1,6 @@
 #include "scripts/TextMacros.h"
 
-#include "base/DateWords.h"
+#include "common/DateWords.h"
 #include "platform/clock/Clock.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "about/window/frmAbout.h"
 
 #include "about/window/LinkLabel.h"
-#include "base/AppTitle.h"
-#include "base/MainWindowLink.h"
-#include "base/widgets/OverMainWindow.h"
+#include "common/AppTitle.h"
+#include "common/MainWindowLink.h"
+#include "common/widgets/OverMainWindow.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/net/Http.h"

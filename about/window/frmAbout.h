@@ -1,7 +1,7 @@
 #pragma once
 
 #include "about/UpdateCheck.h"
-#include "base/widgets/OverMainWindow.h"
+#include "common/widgets/OverMainWindow.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "commands/editor/frmEdit.h"
 
-#include "base/AppTitle.h"
-#include "base/MainWindowLink.h"
-#include "base/widgets/OverMainWindow.h"
 #include "commands/CommandStore.h"
 #include "commands/CommandTable.h"
+#include "common/AppTitle.h"
+#include "common/MainWindowLink.h"
+#include "common/widgets/OverMainWindow.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/registry/StoredText.h"

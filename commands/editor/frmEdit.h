@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/widgets/OverMainWindow.h"
+#include "common/widgets/OverMainWindow.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "options/dialog/frmOptions.h"
 
-#include "base/AppTitle.h"
-#include "base/MainWindowLink.h"
-#include "base/widgets/OverMainWindow.h"
 #include "commands/RegistryPaths.h"
 #include "commands/modReg.h"
+#include "common/AppTitle.h"
+#include "common/MainWindowLink.h"
+#include "common/widgets/OverMainWindow.h"
 #include "options/OptionsForm.h"
 #include "options/OptionsStore.h"
 #include "options/RunEntry.h"

@@ -19,6 +19,7 @@ void ZorvFixture::SetUp()
     env.insert(QStringLiteral("SARQUEN_HOME"), home());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.file(QStringLiteral("config")));
     env.insert(QStringLiteral("SARQUEN_SPEECH"), QStringLiteral("console"));
+    env.insert(QStringLiteral("SARQUEN_DESKTOP"), QStringLiteral("x11"));
     env.insert(QStringLiteral("SARQUEN_DIALOGS"), QStringLiteral("console"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // No sound server: the start sound stays silent.

@@ -1,6 +1,6 @@
 #include "scripts/ScriptInterpreter.h"
 
-#include "base/AppTitle.h"
+#include "common/AppTitle.h"
 #include "platform/Platform.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeScriptHost.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/MainWindowLink.h"
+#include "common/MainWindowLink.h"
 
 #include <QCloseEvent>
 #include <QPointer>
