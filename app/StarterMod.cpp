@@ -17,6 +17,7 @@
 #include "platform/session/LogindSession.h"
 #include "platform/shell/ProcessShell.h"
 #include "platform/widgets/QtDialogs.h"
+#include "platform/wlroots/WlrootsDesktop.h"
 #include "platform/x11/X11Desktop.h"
 #include "speech/SpeechEngines.h"
 
@@ -74,21 +75,39 @@ QString missingDisplay()
     return QString();
 }
 
-// Says on standard error which desktop the window, key and pointer commands are made
-// for, and what they cannot reach there; an X11 desktop the user chose goes unsaid.
-void reportDesktop(const platform::DesktopChoice& choice)
+// The desktop the window, key and pointer commands go to: the compositor's own
+// interfaces where the program speaks them, else the X11 desktop (XWayland's on a
+// Wayland desktop). Says on standard error which, and what is out of reach there; an
+// X11 desktop the user chose goes unsaid.
+std::unique_ptr<platform::WlrootsDesktop> chooseWaylandDesktop(platform::X11Desktop& x11)
 {
+    const platform::DesktopChoice choice =
+        platform::chooseDesktop(QProcessEnvironment::systemEnvironment());
     if (!choice.problem.isEmpty())
         std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
-    if (choice.overridden && choice.kind == platform::DesktopKind::X11)
-        return;
+    std::unique_ptr<platform::WlrootsDesktop> wlroots;
     QString line = QStringLiteral("zorv: desktop: %1 (%2)")
                        .arg(platform::desktopKindName(choice.kind), choice.reason);
-    if (choice.kind != platform::DesktopKind::X11)
+    if (choice.kind == platform::DesktopKind::Wlroots) {
+        wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
+        if (wlroots->problem().isEmpty()) {
+            line += QStringLiteral("; key and pointer commands reach only programs that run "
+                                   "under XWayland here");
+        } else {
+            line += QStringLiteral(": %1; window, key and pointer commands reach only programs "
+                                   "that run under XWayland here")
+                        .arg(wlroots->problem());
+            wlroots.reset();
+        }
+    } else if (choice.kind != platform::DesktopKind::X11) {
         line += QStringLiteral("; window, key and pointer commands reach only programs that "
                                "run under XWayland here");
+    } else if (choice.overridden) {
+        return wlroots;
+    }
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
+    return wlroots;
 }
 
 } // namespace
@@ -123,8 +142,11 @@ int Main(int argc, char** argv)
     }
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
-    reportDesktop(platform::chooseDesktop(QProcessEnvironment::systemEnvironment()));
-    platform::X11Desktop desktop;
+    platform::X11Desktop x11Desktop;
+    const std::unique_ptr<platform::WlrootsDesktop> wlrootsDesktop =
+        chooseWaylandDesktop(x11Desktop);
+    platform::Desktop& desktop =
+        wlrootsDesktop ? static_cast<platform::Desktop&>(*wlrootsDesktop) : x11Desktop;
     platform::ProcessShell shell;
     platform::PulseAudio audio;
     platform::LogindSession session;

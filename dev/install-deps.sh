@@ -9,13 +9,13 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools
   libsqlite3-dev libx11-dev libxtst-dev libpulse-dev libsndfile1-dev
-  libpocketsphinx-dev libespeak-ng-dev libspeexdsp-dev
+  libpocketsphinx-dev libespeak-ng-dev libspeexdsp-dev libwayland-dev
   # run
   qt6-qpa-plugins libqt6dbus6 libqt6network6 libqt6printsupport6 xdg-utils pocketsphinx-en-us espeak-ng-data
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
-    espeak-ng sox pocketsphinx clang)
+    espeak-ng sox pocketsphinx clang sway foot)
   # A private sound server for the playback tests. Desktops that run PipeWire's
   # replacement keep it: the two packages exclude each other.
   if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed'; then

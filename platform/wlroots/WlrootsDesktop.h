@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/desktop/Desktop.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct zwlr_foreign_toplevel_manager_v1;
+struct zwlr_foreign_toplevel_handle_v1;
+
+namespace platform {
+
+// The desktop of a wlroots compositor (sway, Hyprland, labwc, river, Wayfire): the
+// window commands act on the compositor's own list of windows, native Wayland programs
+// and XWayland ones alike, through its foreign-toplevel interface. Keys and the pointer
+// go to `keysAndPointer` (the X11 desktop of XWayland) until the compositor's input
+// interfaces are used.
+class WlrootsDesktop : public Desktop
+{
+public:
+    // Connects to the compositor named by WAYLAND_DISPLAY (or `display` when given).
+    explicit WlrootsDesktop(Desktop& keysAndPointer, const QString& display = QString());
+    ~WlrootsDesktop() override;
+    WlrootsDesktop(const WlrootsDesktop&) = delete;
+    WlrootsDesktop& operator=(const WlrootsDesktop&) = delete;
+
+    // Empty when the window commands work; else why not, in words.
+    QString problem() const { return problem_; }
+
+    WindowId activeWindow() override;
+    void minimizeWindow(WindowId window) override;
+    void maximizeWindow(WindowId window) override;
+    void closeWindow(WindowId window) override;
+    void restoreWindow(WindowId window) override;
+
+    void keyEvent(int virtualKey, bool down) override;
+    bool typeCharacter(char32_t character) override;
+    void syncInput() override;
+    void mouseButton(MouseButton button, bool down) override;
+    void moveMouse(int dx, int dy) override;
+    void setMousePosition(int x, int y) override;
+    QPoint mousePosition() override;
+
+    struct Toplevel
+    {
+        WlrootsDesktop* owner = nullptr;
+        WindowId id = 0;
+        zwlr_foreign_toplevel_handle_v1* handle = nullptr;
+        QString title;
+        QString appId;
+        // As of the last "done": the states the compositor reported.
+        bool activated = false;
+        bool minimized = false;
+        bool maximized = false;
+        // Being reported, until "done".
+        bool pendingActivated = false;
+        bool pendingMinimized = false;
+        bool pendingMaximized = false;
+    };
+    // The windows as the compositor last reported them, oldest first.
+    const std::vector<std::unique_ptr<Toplevel>>& toplevels();
+
+    // Callbacks of the compositor's events; public for the C listeners only.
+    void addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                   std::uint32_t version);
+    void addToplevel(zwlr_foreign_toplevel_handle_v1* handle);
+    void removeToplevel(Toplevel* toplevel);
+
+private:
+    // Sends what is queued and takes in every event the compositor has sent since.
+    bool update();
+    Toplevel* find(WindowId window);
+
+    Desktop& keysAndPointer_;
+    wl_display* display_ = nullptr;
+    wl_registry* registry_ = nullptr;
+    wl_seat* seat_ = nullptr;
+    zwlr_foreign_toplevel_manager_v1* manager_ = nullptr;
+    std::vector<std::unique_ptr<Toplevel>> toplevels_;
+    WindowId nextId_ = 1;
+    QString problem_;
+};
+
+} // namespace platform
