@@ -91,8 +91,11 @@ std::unique_ptr<platform::WlrootsDesktop> chooseWaylandDesktop(platform::X11Desk
     if (choice.kind == platform::DesktopKind::Wlroots) {
         wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
         if (wlroots->problem().isEmpty()) {
-            line += QStringLiteral("; key and pointer commands reach only programs that run "
-                                   "under XWayland here");
+            line += wlroots->typesEverywhere()
+                        ? QStringLiteral("; mouse commands reach only programs that run under "
+                                         "XWayland here")
+                        : QStringLiteral("; key and mouse commands reach only programs that "
+                                         "run under XWayland here");
         } else {
             line += QStringLiteral(": %1; window, key and pointer commands reach only programs "
                                    "that run under XWayland here")

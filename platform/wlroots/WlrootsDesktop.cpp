@@ -1,5 +1,7 @@
 #include "platform/wlroots/WlrootsDesktop.h"
 
+#include "platform/wlroots/VirtualKeyboard.h"
+#include "platform/wlroots/virtual-keyboard-unstable-v1-client-protocol.h"
 #include "platform/wlroots/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 #include <QByteArray>
@@ -13,6 +15,7 @@ namespace {
 // The interface versions this program knows; a compositor offering more is used at these.
 constexpr std::uint32_t kManagerVersion = 3;
 constexpr std::uint32_t kSeatVersion = 1;
+constexpr std::uint32_t kKeyboardManagerVersion = 1;
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version)
@@ -111,12 +114,17 @@ WlrootsDesktop::WlrootsDesktop(Desktop& keysAndPointer, const QString& display)
                                   "(wlr-foreign-toplevel-management)");
         return;
     }
+    if (keyboardManager_ && seat_)
+        keyboard_ = std::make_unique<VirtualKeyboard>(display_, keyboardManager_, seat_);
     // The toplevel events, then the state of each.
     update();
 }
 
 WlrootsDesktop::~WlrootsDesktop()
 {
+    keyboard_.reset();
+    if (keyboardManager_)
+        zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
     for (const auto& t : toplevels_)
         zwlr_foreign_toplevel_handle_v1_destroy(t->handle);
     if (manager_)
@@ -139,6 +147,11 @@ void WlrootsDesktop::addGlobal(wl_registry* registry, std::uint32_t name, const 
             wl_registry_bind(registry, name, &zwlr_foreign_toplevel_manager_v1_interface,
                              std::min(version, kManagerVersion)));
         zwlr_foreign_toplevel_manager_v1_add_listener(manager_, &kManagerListener, this);
+    } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0 &&
+               !keyboardManager_) {
+        keyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
+            wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface,
+                             std::min(version, kKeyboardManagerVersion)));
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_) {
         seat_ = static_cast<wl_seat*>(
             wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, kSeatVersion)));
@@ -236,16 +249,22 @@ void WlrootsDesktop::restoreWindow(WindowId window)
 
 void WlrootsDesktop::keyEvent(int virtualKey, bool down)
 {
-    keysAndPointer_.keyEvent(virtualKey, down);
+    if (keyboard_)
+        keyboard_->keyEvent(virtualKey, down);
+    else
+        keysAndPointer_.keyEvent(virtualKey, down);
 }
 
 bool WlrootsDesktop::typeCharacter(char32_t character)
 {
-    return keysAndPointer_.typeCharacter(character);
+    return keyboard_ ? keyboard_->typeCharacter(character)
+                     : keysAndPointer_.typeCharacter(character);
 }
 
 void WlrootsDesktop::syncInput()
 {
+    if (display_ && keyboard_)
+        wl_display_roundtrip(display_);
     keysAndPointer_.syncInput();
 }
 

@@ -11,14 +11,18 @@ struct wl_registry;
 struct wl_seat;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
+struct zwp_virtual_keyboard_manager_v1;
 
 namespace platform {
 
+class VirtualKeyboard;
+
 // The desktop of a wlroots compositor (sway, Hyprland, labwc, river, Wayfire): the
 // window commands act on the compositor's own list of windows, native Wayland programs
-// and XWayland ones alike, through its foreign-toplevel interface. Keys and the pointer
-// go to `keysAndPointer` (the X11 desktop of XWayland) until the compositor's input
-// interfaces are used.
+// and XWayland ones alike, through its foreign-toplevel interface. Keys go to a keyboard
+// the program makes up there (virtual-keyboard) where the compositor offers it; the
+// pointer, and keys where it does not, go to `keysAndPointer` (the X11 desktop of
+// XWayland).
 class WlrootsDesktop : public Desktop
 {
 public:
@@ -30,6 +34,8 @@ public:
 
     // Empty when the window commands work; else why not, in words.
     QString problem() const { return problem_; }
+    // Whether keys reach every window (through the made-up keyboard).
+    bool typesEverywhere() const { return keyboard_ != nullptr; }
 
     WindowId activeWindow() override;
     void minimizeWindow(WindowId window) override;
@@ -80,6 +86,8 @@ private:
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
     zwlr_foreign_toplevel_manager_v1* manager_ = nullptr;
+    zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
+    std::unique_ptr<VirtualKeyboard> keyboard_;
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     WindowId nextId_ = 1;
     QString problem_;

@@ -104,14 +104,14 @@ SwaySession::~SwaySession()
     }
 }
 
-QProcess* SwaySession::startTerminal(const QString& appId)
+QProcess* SwaySession::startTerminal(const QString& appId, const QStringList& command)
 {
     auto client = std::make_unique<QProcess>();
     client->setProcessEnvironment(environment_);
     client->setStandardOutputFile(QProcess::nullDevice());
     client->setStandardErrorFile(QProcess::nullDevice());
-    client->start(QStringLiteral("foot"), {QStringLiteral("--app-id=") + appId,
-                                           QStringLiteral("sleep"), QStringLiteral("60")});
+    client->start(QStringLiteral("foot"),
+                  QStringList{QStringLiteral("--app-id=") + appId} + command);
     clients_.push_back(std::move(client));
     return clients_.back().get();
 }

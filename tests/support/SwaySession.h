@@ -23,8 +23,11 @@ public:
     // The compositor's socket, as a full path for wl_display_connect.
     QString socket() const { return socket_; }
 
-    // Starts a foot terminal with the application id `appId`; it stays until closed.
-    QProcess* startTerminal(const QString& appId);
+    // Starts a foot terminal with the application id `appId`, running `command`; it
+    // stays until closed or the command ends.
+    QProcess* startTerminal(const QString& appId,
+                            const QStringList& command = {QStringLiteral("sleep"),
+                                                          QStringLiteral("60")});
     // The window of sway's tree with that application id; empty when there is none.
     QJsonObject window(const QString& appId) const;
     // A sway command, e.g. "[app_id=x] focus"; true when sway carried it out.
