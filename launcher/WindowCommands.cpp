@@ -63,17 +63,31 @@ void WindowCommands::systemProperties()
 
 void WindowCommands::nextWindowKeys()
 {
+    cycle_ = desktop_.windowsByRecentUse();
+    if (!cycle_.empty()) {
+        // As the first Tab of a switcher: the window used before the active one.
+        reached_ = cycle_.size() > 1 ? 1 : 0;
+        return;
+    }
     down(vk::kAlt);
     down(vk::kTab);
 }
 
 void WindowCommands::nextKeys()
 {
+    if (!cycle_.empty()) {
+        reached_ = (reached_ + 1) % cycle_.size();
+        return;
+    }
     down(vk::kTab);
 }
 
 void WindowCommands::lastKeys()
 {
+    if (!cycle_.empty()) {
+        reached_ = (reached_ + cycle_.size() - 1) % cycle_.size();
+        return;
+    }
     down(vk::kShift);
     down(vk::kTab);
     up(vk::kShift);
@@ -81,5 +95,10 @@ void WindowCommands::lastKeys()
 
 void WindowCommands::goKeys()
 {
+    if (!cycle_.empty()) {
+        desktop_.activateWindow(cycle_[reached_]);
+        cycle_.clear();
+        return;
+    }
     up(vk::kAlt);
 }

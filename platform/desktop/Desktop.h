@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <cstdint>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +40,12 @@ public:
     virtual void closeWindow(WindowId window) = 0;
     // Back from minimised or maximised to the normal state, and activated.
     virtual void restoreWindow(WindowId window) = 0;
+
+    // The windows in the order of their last use, the active one first, where the
+    // program steps through them itself; empty where a held Alt drives the desktop's
+    // own window switcher (X11).
+    virtual std::vector<WindowId> windowsByRecentUse() { return {}; }
+    virtual void activateWindow(WindowId) {}
 
     // One key event for a virtual-key code; codes without a key on this keyboard are
     // left out.

@@ -77,6 +77,8 @@ void onState(void* data, zwlr_foreign_toplevel_handle_v1*, wl_array* states)
 void onDone(void* data, zwlr_foreign_toplevel_handle_v1*)
 {
     Toplevel& t = toplevelOf(data);
+    if (t.pendingActivated && !t.activated)
+        t.lastActivated = t.owner->nextActivation();
     t.activated = t.pendingActivated;
     t.minimized = t.pendingMinimized;
     t.maximized = t.pendingMaximized;
@@ -244,6 +246,29 @@ void WlrootsDesktop::restoreWindow(WindowId window)
         zwlr_foreign_toplevel_handle_v1_unset_maximized(t->handle);
     if (seat_)
         zwlr_foreign_toplevel_handle_v1_activate(t->handle, seat_);
+    wl_display_flush(display_);
+}
+
+std::vector<WindowId> WlrootsDesktop::windowsByRecentUse()
+{
+    std::vector<const Toplevel*> order;
+    for (const auto& t : toplevels())
+        order.push_back(t.get());
+    std::stable_sort(order.begin(), order.end(), [](const Toplevel* a, const Toplevel* b) {
+        return a->lastActivated > b->lastActivated;
+    });
+    std::vector<WindowId> ids;
+    for (const Toplevel* t : order)
+        ids.push_back(t->id);
+    return ids;
+}
+
+void WlrootsDesktop::activateWindow(WindowId window)
+{
+    Toplevel* t = find(window);
+    if (!t || !seat_)
+        return;
+    zwlr_foreign_toplevel_handle_v1_activate(t->handle, seat_);
     wl_display_flush(display_);
 }
 

@@ -42,6 +42,8 @@ public:
     void maximizeWindow(WindowId window) override;
     void closeWindow(WindowId window) override;
     void restoreWindow(WindowId window) override;
+    std::vector<WindowId> windowsByRecentUse() override;
+    void activateWindow(WindowId window) override;
 
     void keyEvent(int virtualKey, bool down) override;
     bool typeCharacter(char32_t character) override;
@@ -62,6 +64,8 @@ public:
         bool activated = false;
         bool minimized = false;
         bool maximized = false;
+        // When it was last activated, counting the activations seen; 0 for never.
+        std::uint64_t lastActivated = 0;
         // Being reported, until "done".
         bool pendingActivated = false;
         bool pendingMinimized = false;
@@ -75,6 +79,7 @@ public:
                    std::uint32_t version);
     void addToplevel(zwlr_foreign_toplevel_handle_v1* handle);
     void removeToplevel(Toplevel* toplevel);
+    std::uint64_t nextActivation() { return ++activations_; }
 
 private:
     // Sends what is queued and takes in every event the compositor has sent since.
@@ -90,6 +95,7 @@ private:
     std::unique_ptr<VirtualKeyboard> keyboard_;
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     WindowId nextId_ = 1;
+    std::uint64_t activations_ = 0;
     QString problem_;
 };
 

@@ -55,4 +55,31 @@ TEST_F(WindowCommandsTest, CyclingHoldsAltUntilGo)
                            "key 0x09 down", "key 0x10 up", "key 0x12 up"}));
 }
 
+TEST_F(WindowCommandsTest, WithoutASwitcherTheStepsGoThroughTheWindowsByLastUse)
+{
+    desktop.recentUse = {7, 5, 3};
+    const struct
+    {
+        std::vector<int> steps; // +1 Next, -1 Last
+        const char* activated;
+    } cases[] = {{{}, "activate 5"},   {{+1}, "activate 3"},     {{+1, +1}, "activate 7"},
+                 {{-1}, "activate 7"}, {{-1, -1}, "activate 3"}, {{+1, -1, +1}, "activate 3"}};
+    for (const auto& c : cases) {
+        desktop.calls.clear();
+        commands.nextWindowKeys();
+        for (int step : c.steps)
+            step > 0 ? commands.nextKeys() : commands.lastKeys();
+        commands.goKeys();
+        EXPECT_EQ(desktop.calls, QStringList{QString::fromLatin1(c.activated)});
+    }
+    // A lone window is activated as it is; with the list gone, Go is Alt up again.
+    desktop.recentUse = {9};
+    desktop.calls.clear();
+    commands.nextWindowKeys();
+    commands.nextKeys();
+    commands.goKeys();
+    commands.goKeys();
+    EXPECT_EQ(desktop.calls, (QStringList{"activate 9", "key 0x12 up"}));
+}
+
 } // namespace

@@ -24,6 +24,11 @@ void FakeDesktop::closeWindow(WindowId w)
     record(QStringLiteral("close %1").arg(w));
 }
 
+void FakeDesktop::activateWindow(WindowId w)
+{
+    record(QStringLiteral("activate %1").arg(w));
+}
+
 void FakeDesktop::restoreWindow(WindowId w)
 {
     record(QStringLiteral("restore %1").arg(w));

@@ -35,8 +35,11 @@ public:
     void moveMouse(int dx, int dy) override;
     void setMousePosition(int x, int y) override;
     QPoint mousePosition() override { return pointer; }
+    std::vector<platform::WindowId> windowsByRecentUse() override { return recentUse; }
+    void activateWindow(platform::WindowId w) override;
 
     platform::WindowId active = 0;
+    std::vector<platform::WindowId> recentUse;
     QPoint pointer;
 };
 

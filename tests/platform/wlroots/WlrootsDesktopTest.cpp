@@ -25,9 +25,12 @@ protected:
                       const QStringList& command = {QStringLiteral("sleep"), QStringLiteral("60")})
     {
         sway.startTerminal(appId, command);
-        ASSERT_TRUE(waitUntil([&] {
-            return sway.window(appId).value(QLatin1String("focused")).toBool();
-        })) << appId.toStdString();
+        ASSERT_TRUE(waitUntil([&] { return focused(appId); })) << appId.toStdString();
+    }
+
+    bool focused(const QString& appId) const
+    {
+        return sway.window(appId).value(QLatin1String("focused")).toBool();
     }
 
     // The id the desktop gives the window of `appId`, once it knows the window.
@@ -62,12 +65,16 @@ TEST_F(WlrootsDesktopTest, TheActiveWindowIsTheOneTheCompositorFocused)
     ASSERT_TRUE(sway.command(QStringLiteral("[app_id=sarquen-first] focus")));
     EXPECT_TRUE(waitUntil([&] { return desktop.activeWindow() == first; }));
 
-    // Restore activates the window it is given.
+    // Restore activates the window it is given; the windows go in the order of last use.
     desktop.restoreWindow(second);
+    EXPECT_TRUE(waitUntil([&] { return focused(QStringLiteral("sarquen-second")); }));
     EXPECT_TRUE(waitUntil([&] {
-        return sway.window(QStringLiteral("sarquen-second"))
-            .value(QLatin1String("focused"))
-            .toBool();
+        return desktop.windowsByRecentUse() == std::vector<platform::WindowId>{second, first};
+    }));
+    desktop.activateWindow(first);
+    EXPECT_TRUE(waitUntil([&] { return focused(QStringLiteral("sarquen-first")); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return desktop.windowsByRecentUse() == std::vector<platform::WindowId>{first, second};
     }));
 }
 
