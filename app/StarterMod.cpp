@@ -91,11 +91,15 @@ std::unique_ptr<platform::WlrootsDesktop> chooseWaylandDesktop(platform::X11Desk
     if (choice.kind == platform::DesktopKind::Wlroots) {
         wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
         if (wlroots->problem().isEmpty()) {
-            line += wlroots->typesEverywhere()
-                        ? QStringLiteral("; mouse commands reach only programs that run under "
-                                         "XWayland here")
-                        : QStringLiteral("; key and mouse commands reach only programs that "
-                                         "run under XWayland here");
+            QStringList limited;
+            if (!wlroots->typesEverywhere())
+                limited << QStringLiteral("key");
+            if (!wlroots->pointsEverywhere())
+                limited << QStringLiteral("mouse");
+            if (!limited.isEmpty())
+                line += QStringLiteral("; %1 commands reach only programs that run under "
+                                       "XWayland here")
+                            .arg(limited.join(QStringLiteral(" and ")));
         } else {
             line += QStringLiteral(": %1; window, key and pointer commands reach only programs "
                                    "that run under XWayland here")

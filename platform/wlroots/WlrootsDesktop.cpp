@@ -1,8 +1,10 @@
 #include "platform/wlroots/WlrootsDesktop.h"
 
 #include "platform/wlroots/VirtualKeyboard.h"
+#include "platform/wlroots/VirtualPointer.h"
 #include "platform/wlroots/virtual-keyboard-unstable-v1-client-protocol.h"
 #include "platform/wlroots/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
+#include "platform/wlroots/wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -16,6 +18,8 @@ namespace {
 constexpr std::uint32_t kManagerVersion = 3;
 constexpr std::uint32_t kSeatVersion = 1;
 constexpr std::uint32_t kKeyboardManagerVersion = 1;
+constexpr std::uint32_t kPointerManagerVersion = 1;
+constexpr std::uint32_t kOutputVersion = 2;
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version)
@@ -38,6 +42,34 @@ void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
 const zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
 
 using Toplevel = WlrootsDesktop::Toplevel;
+
+// Where each output is and how large, for the pointer's moves to a point.
+void onGeometry(void* data, wl_output* output, std::int32_t x, std::int32_t y, std::int32_t,
+                std::int32_t, std::int32_t, const char*, const char*, std::int32_t)
+{
+    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
+        o->origin = QPoint(x, y);
+}
+
+void onMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
+            std::int32_t height, std::int32_t)
+{
+    if (!(flags & WL_OUTPUT_MODE_CURRENT))
+        return;
+    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
+        o->mode = QSize(width, height);
+}
+
+void onOutputDone(void*, wl_output*) {}
+
+void onScale(void* data, wl_output* output, std::int32_t factor)
+{
+    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
+        o->scale = std::max(1, factor);
+}
+
+const wl_output_listener kOutputListener{onGeometry, onMode,  onOutputDone,
+                                         onScale,    nullptr, nullptr};
 
 Toplevel& toplevelOf(void* data)
 {
@@ -111,6 +143,8 @@ WlrootsDesktop::WlrootsDesktop(Desktop& keysAndPointer, const QString& display)
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
     wl_display_roundtrip(display_);
+    // The outputs' geometry and modes.
+    wl_display_roundtrip(display_);
     if (!manager_) {
         problem_ = QStringLiteral("the compositor does not offer its window list "
                                   "(wlr-foreign-toplevel-management)");
@@ -118,6 +152,8 @@ WlrootsDesktop::WlrootsDesktop(Desktop& keysAndPointer, const QString& display)
     }
     if (keyboardManager_ && seat_)
         keyboard_ = std::make_unique<VirtualKeyboard>(display_, keyboardManager_, seat_);
+    if (pointerManager_)
+        pointer_ = std::make_unique<VirtualPointer>(display_, pointerManager_, seat_);
     // The toplevel events, then the state of each.
     update();
 }
@@ -125,6 +161,11 @@ WlrootsDesktop::WlrootsDesktop(Desktop& keysAndPointer, const QString& display)
 WlrootsDesktop::~WlrootsDesktop()
 {
     keyboard_.reset();
+    pointer_.reset();
+    if (pointerManager_)
+        zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
+    for (const Output& o : outputs_)
+        wl_output_destroy(o.output);
     if (keyboardManager_)
         zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
     for (const auto& t : toplevels_)
@@ -154,6 +195,16 @@ void WlrootsDesktop::addGlobal(wl_registry* registry, std::uint32_t name, const 
         keyboardManager_ = static_cast<zwp_virtual_keyboard_manager_v1*>(
             wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface,
                              std::min(version, kKeyboardManagerVersion)));
+    } else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0 &&
+               !pointerManager_) {
+        pointerManager_ = static_cast<zwlr_virtual_pointer_manager_v1*>(
+            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface,
+                             std::min(version, kPointerManagerVersion)));
+    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
+        auto* output = static_cast<wl_output*>(wl_registry_bind(
+            registry, name, &wl_output_interface, std::min(version, kOutputVersion)));
+        outputs_.push_back(Output{output, {}, {}, 1});
+        wl_output_add_listener(output, &kOutputListener, this);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_) {
         seat_ = static_cast<wl_seat*>(
             wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, kSeatVersion)));
@@ -293,24 +344,50 @@ void WlrootsDesktop::syncInput()
     keysAndPointer_.syncInput();
 }
 
+WlrootsDesktop::Output* WlrootsDesktop::outputOf(wl_output* output)
+{
+    for (Output& o : outputs_)
+        if (o.output == output)
+            return &o;
+    return nullptr;
+}
+
+QRect WlrootsDesktop::screen() const
+{
+    QRect box;
+    for (const Output& o : outputs_)
+        if (o.mode.isValid())
+            box |= QRect(o.origin, o.mode / o.scale);
+    return box;
+}
+
 void WlrootsDesktop::mouseButton(MouseButton button, bool down)
 {
-    keysAndPointer_.mouseButton(button, down);
+    if (pointer_)
+        pointer_->button(button, down);
+    else
+        keysAndPointer_.mouseButton(button, down);
 }
 
 void WlrootsDesktop::moveMouse(int dx, int dy)
 {
-    keysAndPointer_.moveMouse(dx, dy);
+    if (pointer_)
+        pointer_->move(dx, dy, screen());
+    else
+        keysAndPointer_.moveMouse(dx, dy);
 }
 
 void WlrootsDesktop::setMousePosition(int x, int y)
 {
-    keysAndPointer_.setMousePosition(x, y);
+    if (pointer_)
+        pointer_->moveTo(x, y, screen());
+    else
+        keysAndPointer_.setMousePosition(x, y);
 }
 
 QPoint WlrootsDesktop::mousePosition()
 {
-    return keysAndPointer_.mousePosition();
+    return pointer_ ? pointer_->position() : keysAndPointer_.mousePosition();
 }
 
 } // namespace platform

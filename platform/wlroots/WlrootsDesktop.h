@@ -2,27 +2,31 @@
 
 #include "platform/desktop/Desktop.h"
 
+#include <QRect>
 #include <QString>
 #include <memory>
 #include <vector>
 
 struct wl_display;
+struct wl_output;
 struct wl_registry;
 struct wl_seat;
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
 struct zwp_virtual_keyboard_manager_v1;
+struct zwlr_virtual_pointer_manager_v1;
 
 namespace platform {
 
 class VirtualKeyboard;
+class VirtualPointer;
 
 // The desktop of a wlroots compositor (sway, Hyprland, labwc, river, Wayfire): the
 // window commands act on the compositor's own list of windows, native Wayland programs
-// and XWayland ones alike, through its foreign-toplevel interface. Keys go to a keyboard
-// the program makes up there (virtual-keyboard) where the compositor offers it; the
-// pointer, and keys where it does not, go to `keysAndPointer` (the X11 desktop of
-// XWayland).
+// and XWayland ones alike, through its foreign-toplevel interface. Keys and the pointer
+// go to a keyboard and a pointer the program makes up there (virtual-keyboard,
+// wlr-virtual-pointer) where the compositor offers them, else to `keysAndPointer` (the
+// X11 desktop of XWayland).
 class WlrootsDesktop : public Desktop
 {
 public:
@@ -36,6 +40,8 @@ public:
     QString problem() const { return problem_; }
     // Whether keys reach every window (through the made-up keyboard).
     bool typesEverywhere() const { return keyboard_ != nullptr; }
+    // Whether the mouse commands reach every window (through the made-up pointer).
+    bool pointsEverywhere() const { return pointer_ != nullptr; }
 
     WindowId activeWindow() override;
     void minimizeWindow(WindowId window) override;
@@ -80,11 +86,21 @@ public:
     void addToplevel(zwlr_foreign_toplevel_handle_v1* handle);
     void removeToplevel(Toplevel* toplevel);
     std::uint64_t nextActivation() { return ++activations_; }
+    struct Output
+    {
+        wl_output* output = nullptr;
+        QPoint origin;
+        QSize mode;
+        int scale = 1;
+    };
+    Output* outputOf(wl_output* output);
 
 private:
     // Sends what is queued and takes in every event the compositor has sent since.
     bool update();
     Toplevel* find(WindowId window);
+    // The outputs' bounding box, in the compositor's coordinates.
+    QRect screen() const;
 
     Desktop& keysAndPointer_;
     wl_display* display_ = nullptr;
@@ -93,6 +109,9 @@ private:
     zwlr_foreign_toplevel_manager_v1* manager_ = nullptr;
     zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
     std::unique_ptr<VirtualKeyboard> keyboard_;
+    zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
+    std::unique_ptr<VirtualPointer> pointer_;
+    std::vector<Output> outputs_;
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     WindowId nextId_ = 1;
     std::uint64_t activations_ = 0;

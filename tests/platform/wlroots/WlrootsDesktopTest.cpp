@@ -5,6 +5,7 @@
 #include "tests/support/WaitUntil.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon.h>
@@ -147,13 +148,46 @@ TEST(MadeUpKeymap, EveryKeysymGetsAKeyOfAValidKeymap)
     xkb_context_unref(context);
 }
 
-TEST_F(WlrootsDesktopTest, ThePointerGoesToTheOtherDesktopAndANoShowIsSaid)
+TEST_F(WlrootsDesktopTest, ClicksReachTheWindowUnderThePointer)
 {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("clicked"));
     platform::WlrootsDesktop desktop(keys, sway.socket());
-    desktop.moveMouse(3, 4);
-    EXPECT_EQ(keys.calls.size(), 1u);
+    ASSERT_TRUE(desktop.pointsEverywhere());
+    // The terminal reports clicks (its normal mouse tracking) to the shell, which keeps the
+    // first report: ESC [ M, the button, the column and the row.
+    openTerminal(QStringLiteral("sarquen-clicked"),
+                 {QStringLiteral("sh"), QStringLiteral("-c"),
+                  QStringLiteral("stty raw -echo; printf '\\033[?1000h'; head -c 6 > ") + out});
+    const QJsonObject rect =
+        sway.window(QStringLiteral("sarquen-clicked")).value(QLatin1String("rect")).toObject();
+    desktop.setMousePosition(rect.value(QLatin1String("x")).toInt() + 40,
+                             rect.value(QLatin1String("y")).toInt() + 40);
+    EXPECT_TRUE(waitUntil([&] {
+        // The terminal must have switched reporting on before the click comes.
+        desktop.mouseButton(platform::MouseButton::Right, true);
+        desktop.mouseButton(platform::MouseButton::Right, false);
+        QFile file(out);
+        return file.open(QIODevice::ReadOnly) && file.size() == 6;
+    }));
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray report = file.readAll();
+    EXPECT_TRUE(report.startsWith("\033[M")) << report.toHex().toStdString();
+    EXPECT_EQ(report.size() == 6 ? report[3] - 32 : -1, 2); // the right button
+    EXPECT_EQ(desktop.mousePosition(), QPoint(rect.value(QLatin1String("x")).toInt() + 40,
+                                              rect.value(QLatin1String("y")).toInt() + 40));
+    desktop.moveMouse(-5, 7);
+    EXPECT_EQ(desktop.mousePosition(), QPoint(rect.value(QLatin1String("x")).toInt() + 35,
+                                              rect.value(QLatin1String("y")).toInt() + 47));
+    EXPECT_TRUE(keys.calls.isEmpty());
+}
 
-    platform::WlrootsDesktop nowhere(keys, sway.socket() + QStringLiteral("-none"));
+TEST(WlrootsDesktop, WithoutACompositorTheReasonIsSaid)
+{
+    FakeDesktop keys;
+    QTemporaryDir dir;
+    platform::WlrootsDesktop nowhere(keys, dir.filePath(QStringLiteral("wayland-none")));
     EXPECT_TRUE(nowhere.problem().contains(QStringLiteral("cannot connect")));
     EXPECT_EQ(nowhere.activeWindow(), 0u);
 }
