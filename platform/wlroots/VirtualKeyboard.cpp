@@ -1,9 +1,9 @@
 #include "platform/wlroots/VirtualKeyboard.h"
 
+#include "platform/wlroots/InputTime.h"
 #include "platform/wlroots/virtual-keyboard-unstable-v1-client-protocol.h"
 #include "platform/x11/VirtualKeys.h"
 
-#include <chrono>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -92,19 +92,12 @@ void VirtualKeyboard::sendKeymap()
     close(fd);
 }
 
-std::uint32_t VirtualKeyboard::now() const
-{
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 void VirtualKeyboard::send(std::uint32_t keysym, bool down)
 {
     const std::uint32_t key = keymap_.keyFor(keysym);
     if (keymap_.changed())
         sendKeymap();
-    zwp_virtual_keyboard_v1_key(keyboard_, now(), key,
+    zwp_virtual_keyboard_v1_key(keyboard_, inputTime(), key,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED
                                      : WL_KEYBOARD_KEY_STATE_RELEASED);
     // The compositor takes a made-up keyboard's modifiers as it is told them.

@@ -33,7 +33,6 @@ private:
     void sendKeymap();
     void tap(std::uint32_t keysym);
     void send(std::uint32_t keysym, bool down);
-    std::uint32_t now() const;
 
     wl_display* display_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;

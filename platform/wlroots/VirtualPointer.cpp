@@ -1,9 +1,9 @@
 #include "platform/wlroots/VirtualPointer.h"
 
+#include "platform/wlroots/InputTime.h"
 #include "platform/wlroots/wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <algorithm>
-#include <chrono>
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
@@ -22,19 +22,12 @@ VirtualPointer::~VirtualPointer()
     wl_display_flush(display_);
 }
 
-std::uint32_t VirtualPointer::now() const
-{
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 void VirtualPointer::button(MouseButton which, bool down)
 {
     const std::uint32_t code = which == MouseButton::Left    ? BTN_LEFT
                                : which == MouseButton::Right ? BTN_RIGHT
                                                              : BTN_MIDDLE;
-    zwlr_virtual_pointer_v1_button(pointer_, now(), code,
+    zwlr_virtual_pointer_v1_button(pointer_, inputTime(), code,
                                    down ? WL_POINTER_BUTTON_STATE_PRESSED
                                         : WL_POINTER_BUTTON_STATE_RELEASED);
     zwlr_virtual_pointer_v1_frame(pointer_);
@@ -43,7 +36,8 @@ void VirtualPointer::button(MouseButton which, bool down)
 
 void VirtualPointer::move(int dx, int dy, const QRect& screen)
 {
-    zwlr_virtual_pointer_v1_motion(pointer_, now(), wl_fixed_from_int(dx), wl_fixed_from_int(dy));
+    zwlr_virtual_pointer_v1_motion(pointer_, inputTime(), wl_fixed_from_int(dx),
+                                   wl_fixed_from_int(dy));
     zwlr_virtual_pointer_v1_frame(pointer_);
     wl_display_flush(display_);
     if (screen.isValid())
@@ -58,7 +52,7 @@ void VirtualPointer::moveTo(int x, int y, const QRect& screen)
     position_ = QPoint(std::clamp(x, screen.left(), screen.right()),
                        std::clamp(y, screen.top(), screen.bottom()));
     zwlr_virtual_pointer_v1_motion_absolute(
-        pointer_, now(), static_cast<std::uint32_t>(position_.x() - screen.left()),
+        pointer_, inputTime(), static_cast<std::uint32_t>(position_.x() - screen.left()),
         static_cast<std::uint32_t>(position_.y() - screen.top()),
         static_cast<std::uint32_t>(screen.width()), static_cast<std::uint32_t>(screen.height()));
     zwlr_virtual_pointer_v1_frame(pointer_);

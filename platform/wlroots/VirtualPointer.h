@@ -32,8 +32,6 @@ public:
     QPoint position() const { return position_; }
 
 private:
-    std::uint32_t now() const;
-
     wl_display* display_;
     zwlr_virtual_pointer_v1* pointer_ = nullptr;
     QPoint position_;
