@@ -42,6 +42,8 @@ void WindowCommands::up(int virtualKey)
 
 void WindowCommands::showDesktop()
 {
+    if (desktop_.showDesktop())
+        return;
     down(vk::kWin);
     down(vk::kD);
     up(vk::kWin);

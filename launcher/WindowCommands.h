@@ -18,7 +18,7 @@ public:
     void closewin();
     void restorewin();
 
-    // Windows key + D, + R and + Pause.
+    // Windows key + D (or the desktop's own way of showing itself), + R and + Pause.
     void showDesktop();
     void runProgram();
     void systemProperties();

@@ -46,6 +46,9 @@ public:
     // own window switcher (X11).
     virtual std::vector<WindowId> windowsByRecentUse() { return {}; }
     virtual void activateWindow(WindowId) {}
+    // Shows the desktop by minimising every window, or brings back the windows the last
+    // call minimised. False where the desktop does it itself on Windows key + D (X11).
+    virtual bool showDesktop() { return false; }
 
     // One key event for a virtual-key code; codes without a key on this keyboard are
     // left out.

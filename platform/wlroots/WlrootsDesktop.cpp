@@ -323,6 +323,32 @@ void WlrootsDesktop::activateWindow(WindowId window)
     wl_display_flush(display_);
 }
 
+bool WlrootsDesktop::showDesktop()
+{
+    if (!update())
+        return false;
+    // Brings back what the last call minimised, as long as some of it still is.
+    std::vector<Toplevel*> back;
+    for (WindowId id : hidden_)
+        for (const auto& t : toplevels_)
+            if (t->id == id && t->minimized)
+                back.push_back(t.get());
+    hidden_.clear();
+    if (!back.empty()) {
+        for (Toplevel* t : back)
+            zwlr_foreign_toplevel_handle_v1_unset_minimized(t->handle);
+    } else {
+        for (const auto& t : toplevels_) {
+            if (!t->minimized) {
+                zwlr_foreign_toplevel_handle_v1_set_minimized(t->handle);
+                hidden_.push_back(t->id);
+            }
+        }
+    }
+    wl_display_flush(display_);
+    return true;
+}
+
 void WlrootsDesktop::keyEvent(int virtualKey, bool down)
 {
     if (keyboard_)

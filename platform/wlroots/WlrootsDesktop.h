@@ -50,6 +50,7 @@ public:
     void restoreWindow(WindowId window) override;
     std::vector<WindowId> windowsByRecentUse() override;
     void activateWindow(WindowId window) override;
+    bool showDesktop() override;
 
     void keyEvent(int virtualKey, bool down) override;
     bool typeCharacter(char32_t character) override;
@@ -112,6 +113,7 @@ private:
     zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
     std::unique_ptr<VirtualPointer> pointer_;
     std::vector<Output> outputs_;
+    std::vector<WindowId> hidden_; // the windows the last Show Desktop minimised
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     WindowId nextId_ = 1;
     std::uint64_t activations_ = 0;

@@ -44,6 +44,13 @@ TEST_F(WindowCommandsTest, KeySequencesReleaseOnlyTheModifiers)
                                           "key 0x5b down", "key 0x13 down", "key 0x5b up"}));
 }
 
+TEST_F(WindowCommandsTest, ADesktopThatShowsItselfGetsNoKeys)
+{
+    desktop.showsDesktopItself = true;
+    commands.showDesktop();
+    EXPECT_EQ(desktop.calls, QStringList{QStringLiteral("show desktop")});
+}
+
 TEST_F(WindowCommandsTest, CyclingHoldsAltUntilGo)
 {
     commands.nextWindowKeys();

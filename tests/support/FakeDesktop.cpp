@@ -24,6 +24,13 @@ void FakeDesktop::closeWindow(WindowId w)
     record(QStringLiteral("close %1").arg(w));
 }
 
+bool FakeDesktop::showDesktop()
+{
+    if (showsDesktopItself)
+        record(QStringLiteral("show desktop"));
+    return showsDesktopItself;
+}
+
 void FakeDesktop::activateWindow(WindowId w)
 {
     record(QStringLiteral("activate %1").arg(w));

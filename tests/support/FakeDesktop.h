@@ -37,9 +37,11 @@ public:
     QPoint mousePosition() override { return pointer; }
     std::vector<platform::WindowId> windowsByRecentUse() override { return recentUse; }
     void activateWindow(platform::WindowId w) override;
+    bool showDesktop() override;
 
     platform::WindowId active = 0;
     std::vector<platform::WindowId> recentUse;
+    bool showsDesktopItself = false;
     QPoint pointer;
 };
 
