@@ -11,6 +11,7 @@
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
 #include "platform/desktop/DesktopChoice.h"
+#include "platform/desktop/LimitedDesktop.h"
 #include "platform/dialogs/ConsoleDialogs.h"
 #include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
@@ -75,46 +76,60 @@ QString missingDisplay()
     return QString();
 }
 
-// The desktop the window, key and pointer commands go to: the compositor's own
-// interfaces where the program speaks them, else the X11 desktop (XWayland's on a
-// Wayland desktop). Says on standard error which, and what is out of reach there; an
-// X11 desktop the user chose goes unsaid.
-std::unique_ptr<platform::WlrootsDesktop> chooseWaylandDesktop(platform::X11Desktop& x11)
+// The desktop the window, key and pointer commands go to, and what they cannot do there.
+struct ChosenDesktop
+{
+    std::unique_ptr<platform::Desktop> native; // null: the X11 desktop
+    platform::DesktopLimits limits;
+};
+
+QString xwaylandOnly(const QString& commands, const QString& why)
+{
+    return QStringLiteral("%1 reach only XWayland programs here: %2. An X11 session reaches "
+                          "every window.")
+        .arg(commands, why);
+}
+
+// The compositor's own interfaces where the program speaks them, else the X11 desktop
+// (XWayland's on a Wayland desktop). Says on standard error which; an X11 desktop the
+// user chose goes unsaid. What is out of reach is told when first used.
+ChosenDesktop chooseWaylandDesktop(platform::X11Desktop& x11)
 {
     const platform::DesktopChoice choice =
         platform::chooseDesktop(QProcessEnvironment::systemEnvironment());
     if (!choice.problem.isEmpty())
         std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
-    std::unique_ptr<platform::WlrootsDesktop> wlroots;
-    QString line = QStringLiteral("zorv: desktop: %1 (%2)")
-                       .arg(platform::desktopKindName(choice.kind), choice.reason);
+    ChosenDesktop chosen;
+    const QString windowCommands = QStringLiteral("Window commands");
     if (choice.kind == platform::DesktopKind::Wlroots) {
-        wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
-        if (wlroots->problem().isEmpty()) {
-            QStringList limited;
-            if (!wlroots->typesEverywhere())
-                limited << QStringLiteral("key");
-            if (!wlroots->pointsEverywhere())
-                limited << QStringLiteral("mouse");
-            if (!limited.isEmpty())
-                line += QStringLiteral("; %1 commands reach only programs that run under "
-                                       "XWayland here")
-                            .arg(limited.join(QStringLiteral(" and ")));
+        auto wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
+        if (!wlroots->problem().isEmpty()) {
+            chosen.limits.windows = xwaylandOnly(windowCommands, wlroots->problem());
         } else {
-            line += QStringLiteral(": %1; window, key and pointer commands reach only programs "
-                                   "that run under XWayland here")
-                        .arg(wlroots->problem());
-            wlroots.reset();
+            if (!wlroots->typesEverywhere())
+                chosen.limits.keys =
+                    xwaylandOnly(QStringLiteral("Key commands"),
+                                 QStringLiteral("the compositor offers no virtual keyboard"));
+            if (!wlroots->pointsEverywhere())
+                chosen.limits.pointer =
+                    xwaylandOnly(QStringLiteral("Mouse commands"),
+                                 QStringLiteral("the compositor offers no virtual pointer"));
+            chosen.native = std::move(wlroots);
         }
     } else if (choice.kind != platform::DesktopKind::X11) {
-        line += QStringLiteral("; window, key and pointer commands reach only programs that "
-                               "run under XWayland here");
+        chosen.limits.windows = xwaylandOnly(
+            QStringLiteral("Window, key and mouse commands"),
+            QStringLiteral("the program cannot reach %1's own windows yet")
+                .arg(choice.kind == platform::DesktopKind::Kde ? QStringLiteral("KDE")
+                                                               : QStringLiteral("GNOME")));
     } else if (choice.overridden) {
-        return wlroots;
+        return chosen;
     }
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(stderr, "zorv: desktop: %s (%s)\n",
+                 platform::desktopKindName(choice.kind).toLocal8Bit().constData(),
+                 choice.reason.toLocal8Bit().constData());
     std::fflush(stderr);
-    return wlroots;
+    return chosen;
 }
 
 } // namespace
@@ -150,10 +165,13 @@ int Main(int argc, char** argv)
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
     platform::X11Desktop x11Desktop;
-    const std::unique_ptr<platform::WlrootsDesktop> wlrootsDesktop =
-        chooseWaylandDesktop(x11Desktop);
-    platform::Desktop& desktop =
-        wlrootsDesktop ? static_cast<platform::Desktop&>(*wlrootsDesktop) : x11Desktop;
+    const ChosenDesktop chosen = chooseWaylandDesktop(x11Desktop);
+    frmLaunch* window = nullptr;
+    platform::LimitedDesktop desktop(chosen.native ? *chosen.native : x11Desktop, chosen.limits,
+                                     [&window](const QString& limit) {
+                                         if (window)
+                                             window->showDesktopNotice(limit);
+                                     });
     platform::ProcessShell shell;
     platform::PulseAudio audio;
     platform::LogindSession session;
@@ -163,6 +181,7 @@ int Main(int argc, char** argv)
 
     const SpeechPair speech = createSpeech(nullptr);
     frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    window = &main;
     if (!speech.notice.isEmpty())
         main.showSpeechNotice(speech.notice);
     main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);

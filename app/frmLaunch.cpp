@@ -420,6 +420,13 @@ void frmLaunch::showSpeechNotice(const QString& notice)
     lblHeard_->setText(speechNotice_);
 }
 
+void frmLaunch::showDesktopNotice(const QString& notice)
+{
+    std::fprintf(notices_, "zorv: %s\n", notice.toLocal8Bit().constData());
+    std::fflush(notices_);
+    lblHeard_->setText(notice);
+}
+
 void frmLaunch::showHeard(const QString& what)
 {
     lblHeard_->setText(QStringLiteral("Heard: %1").arg(what));

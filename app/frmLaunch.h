@@ -78,6 +78,9 @@ public:
 
     // Tells the user under the list of commands why speech is typed, not heard.
     void showSpeechNotice(const QString& notice);
+    // What a command just used cannot do on this desktop: in place of the phrase heard,
+    // and on standard error.
+    void showDesktopNotice(const QString& notice);
     // False when speech is off and no phrases can be typed either.
     void setHearingPossible(bool possible);
 
