@@ -13,6 +13,7 @@
 #include "platform/desktop/DesktopChoice.h"
 #include "platform/desktop/LimitedDesktop.h"
 #include "platform/dialogs/ConsoleDialogs.h"
+#include "platform/kde/KwinDesktop.h"
 #include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "platform/session/LogindSession.h"
@@ -101,27 +102,35 @@ ChosenDesktop chooseWaylandDesktop(platform::X11Desktop& x11)
         std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
     ChosenDesktop chosen;
     const QString windowCommands = QStringLiteral("Window commands");
+    const QString keyCommands = QStringLiteral("Key commands");
+    const QString mouseCommands = QStringLiteral("Mouse commands");
     if (choice.kind == platform::DesktopKind::Wlroots) {
         auto wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
         if (!wlroots->problem().isEmpty()) {
             chosen.limits.windows = xwaylandOnly(windowCommands, wlroots->problem());
         } else {
             if (!wlroots->typesEverywhere())
-                chosen.limits.keys =
-                    xwaylandOnly(QStringLiteral("Key commands"),
-                                 QStringLiteral("the compositor offers no virtual keyboard"));
+                chosen.limits.keys = xwaylandOnly(
+                    keyCommands, QStringLiteral("the compositor offers no virtual keyboard"));
             if (!wlroots->pointsEverywhere())
-                chosen.limits.pointer =
-                    xwaylandOnly(QStringLiteral("Mouse commands"),
-                                 QStringLiteral("the compositor offers no virtual pointer"));
+                chosen.limits.pointer = xwaylandOnly(
+                    mouseCommands, QStringLiteral("the compositor offers no virtual pointer"));
             chosen.native = std::move(wlroots);
         }
-    } else if (choice.kind != platform::DesktopKind::X11) {
-        chosen.limits.windows = xwaylandOnly(
-            QStringLiteral("Window, key and mouse commands"),
-            QStringLiteral("the program cannot reach %1's own windows yet")
-                .arg(choice.kind == platform::DesktopKind::Kde ? QStringLiteral("KDE")
-                                                               : QStringLiteral("GNOME")));
+    } else if (choice.kind == platform::DesktopKind::Kde) {
+        auto kwin = std::make_unique<platform::KwinDesktop>(x11);
+        if (kwin->problem().isEmpty())
+            chosen.native = std::move(kwin);
+        else
+            chosen.limits.windows = xwaylandOnly(windowCommands, kwin->problem());
+        const QString why = QStringLiteral("the program cannot type or point into KDE's own "
+                                           "windows yet");
+        chosen.limits.keys = xwaylandOnly(keyCommands, why);
+        chosen.limits.pointer = xwaylandOnly(mouseCommands, why);
+    } else if (choice.kind == platform::DesktopKind::Gnome) {
+        const QString why = QStringLiteral("the program cannot reach GNOME's own windows yet");
+        chosen.limits = {xwaylandOnly(windowCommands, why), xwaylandOnly(keyCommands, why),
+                         xwaylandOnly(mouseCommands, why)};
     } else if (choice.overridden) {
         return chosen;
     }

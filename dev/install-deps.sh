@@ -4,6 +4,10 @@
 # happens when all are present.
 set -euo pipefail
 
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+lean=()
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format git
@@ -16,26 +20,35 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
     espeak-ng sox pocketsphinx clang sway foot)
+  # A headless KWin for the KDE tests, without the Plasma desktop it recommends.
+  lean+=(kwin-wayland qt6-wayland)
   # A private sound server for the playback tests. Desktops that run PipeWire's
   # replacement keep it: the two packages exclude each other.
-  if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'install ok installed'; then
+  if ! installed pipewire-pulse; then
     packages+=(pulseaudio)
   fi
 fi
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+missing_lean=()
+for p in "${lean[@]}"; do
+  installed "$p" || missing_lean+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_lean[@]} -eq 0 ] && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${missing_lean[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  $sudo apt-get install -y -qq "${missing[@]}"
+fi
+if [ ${#missing_lean[@]} -gt 0 ]; then
+  $sudo apt-get install -y -qq --no-install-recommends "${missing_lean[@]}"
+fi
