@@ -119,14 +119,16 @@ ChosenDesktop chooseWaylandDesktop(platform::X11Desktop& x11)
         }
     } else if (choice.kind == platform::DesktopKind::Kde) {
         auto kwin = std::make_unique<platform::KwinDesktop>(x11);
+        const QString inputProblem =
+            kwin->problem().isEmpty() ? kwin->inputProblem() : kwin->problem();
+        if (!inputProblem.isEmpty()) {
+            chosen.limits.keys = xwaylandOnly(keyCommands, inputProblem);
+            chosen.limits.pointer = xwaylandOnly(mouseCommands, inputProblem);
+        }
         if (kwin->problem().isEmpty())
             chosen.native = std::move(kwin);
         else
             chosen.limits.windows = xwaylandOnly(windowCommands, kwin->problem());
-        const QString why = QStringLiteral("the program cannot type or point into KDE's own "
-                                           "windows yet");
-        chosen.limits.keys = xwaylandOnly(keyCommands, why);
-        chosen.limits.pointer = xwaylandOnly(mouseCommands, why);
     } else if (choice.kind == platform::DesktopKind::Gnome) {
         const QString why = QStringLiteral("the program cannot reach GNOME's own windows yet");
         chosen.limits = {xwaylandOnly(windowCommands, why), xwaylandOnly(keyCommands, why),

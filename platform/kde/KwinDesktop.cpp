@@ -1,5 +1,7 @@
 #include "platform/kde/KwinDesktop.h"
 
+#include "platform/kde/KwinFakeInput.h"
+
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -52,9 +54,27 @@ void KwinCallBacks::done(const QString& name)
         emit scriptDone(name);
 }
 
-KwinDesktop::KwinDesktop(Desktop& keysAndPointer, QDBusConnection connection)
+KwinDesktop::KwinDesktop(Desktop& keysAndPointer, QDBusConnection connection,
+                         const QString& display)
     : keysAndPointer_(keysAndPointer), connection_(std::move(connection))
 {
+    input_ = std::make_unique<KwinFakeInput>(display);
+    inputProblem_ = input_->problem();
+    if (!inputProblem_.isEmpty()) {
+        input_.reset();
+    } else {
+        // KWin tells which of the user's layouts is in use; typing goes by its keys.
+        const QString service = QStringLiteral("org.kde.keyboard");
+        const QString path = QStringLiteral("/Layouts");
+        const QString interface = QStringLiteral("org.kde.KeyboardLayouts");
+        connection_.connect(service, path, interface, QStringLiteral("layoutChanged"), this,
+                            SLOT(layoutChanged(uint)));
+        QDBusMessage ask =
+            QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("getLayout"));
+        const QDBusMessage layout = connection_.call(ask, QDBus::Block, 2000);
+        if (layout.type() == QDBusMessage::ReplyMessage)
+            layoutChanged(layout.arguments().value(0).toUInt());
+    }
     if (!connection_.isConnected()) {
         problem_ = QStringLiteral("there is no D-Bus session bus");
         return;
@@ -237,39 +257,60 @@ bool KwinDesktop::showDesktop()
     return true;
 }
 
+void KwinDesktop::layoutChanged(uint layout)
+{
+    if (input_)
+        input_->setLayout(layout);
+}
+
 void KwinDesktop::keyEvent(int virtualKey, bool down)
 {
-    keysAndPointer_.keyEvent(virtualKey, down);
+    if (input_)
+        input_->keyEvent(virtualKey, down);
+    else
+        keysAndPointer_.keyEvent(virtualKey, down);
 }
 
 bool KwinDesktop::typeCharacter(char32_t character)
 {
-    return keysAndPointer_.typeCharacter(character);
+    return input_ ? input_->typeCharacter(character) : keysAndPointer_.typeCharacter(character);
 }
 
 void KwinDesktop::syncInput()
 {
-    keysAndPointer_.syncInput();
+    if (input_)
+        input_->sync();
+    else
+        keysAndPointer_.syncInput();
 }
 
 void KwinDesktop::mouseButton(MouseButton button, bool down)
 {
-    keysAndPointer_.mouseButton(button, down);
+    if (input_)
+        input_->button(button, down);
+    else
+        keysAndPointer_.mouseButton(button, down);
 }
 
 void KwinDesktop::moveMouse(int dx, int dy)
 {
-    keysAndPointer_.moveMouse(dx, dy);
+    if (input_)
+        input_->move(dx, dy);
+    else
+        keysAndPointer_.moveMouse(dx, dy);
 }
 
 void KwinDesktop::setMousePosition(int x, int y)
 {
-    keysAndPointer_.setMousePosition(x, y);
+    if (input_)
+        input_->moveTo(x, y);
+    else
+        keysAndPointer_.setMousePosition(x, y);
 }
 
 QPoint KwinDesktop::mousePosition()
 {
-    return keysAndPointer_.mousePosition();
+    return input_ ? input_->position() : keysAndPointer_.mousePosition();
 }
 
 } // namespace platform

@@ -14,6 +14,8 @@
 
 namespace platform {
 
+class KwinFakeInput;
+
 // Takes the calls of the program's scripts in KWin; only KWin itself is listened to.
 class KwinCallBacks : public QObject, protected QDBusContext
 {
@@ -41,20 +43,25 @@ private:
 // windows, native Wayland programs and XWayland ones alike, through scripts the program
 // loads into KWin over D-Bus. One script stays and reports the windows whenever they
 // change; each command is a small script of its own, unloaded once it has run. Keys and
-// the pointer go to `keysAndPointer` (the X11 desktop of XWayland).
+// the pointer go through KWin's fake input where KWin allows it, else to
+// `keysAndPointer` (the X11 desktop of XWayland).
 class KwinDesktop : public QObject, public Desktop
 {
     Q_OBJECT
 
 public:
+    // `display` names KWin's Wayland socket; empty for WAYLAND_DISPLAY's.
     explicit KwinDesktop(Desktop& keysAndPointer,
-                         QDBusConnection connection = QDBusConnection::sessionBus());
+                         QDBusConnection connection = QDBusConnection::sessionBus(),
+                         const QString& display = QString());
     ~KwinDesktop() override;
     KwinDesktop(const KwinDesktop&) = delete;
     KwinDesktop& operator=(const KwinDesktop&) = delete;
 
     // Empty when the window commands work; else why not, in words.
     QString problem() const { return problem_; }
+    // Empty when keys and the pointer reach every window; else why not, in words.
+    QString inputProblem() const { return inputProblem_; }
 
     struct Window
     {
@@ -85,6 +92,9 @@ public:
     void setMousePosition(int x, int y) override;
     QPoint mousePosition() override;
 
+private slots:
+    void layoutChanged(uint layout);
+
 private:
     void takeReport(const QString& report);
     // Loads the script `text` as `name` and runs it; empty when it runs, else why not.
@@ -94,6 +104,8 @@ private:
     WindowId idOf(const QString& kwinId);
 
     Desktop& keysAndPointer_;
+    std::unique_ptr<KwinFakeInput> input_;
+    QString inputProblem_;
     QDBusConnection connection_;
     QTemporaryDir scriptDir_;
     KwinCallBack callBack_;

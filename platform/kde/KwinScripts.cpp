@@ -59,8 +59,10 @@ var sarquenReport = function (gone) {
         windows: windows}));
 };
 var sarquenWatch = function (w) {
-    if (w && w.minimizedChanged)
-        w.minimizedChanged.connect(function () { sarquenReport(null); });
+    ["minimizedChanged", "captionChanged"].forEach(function (name) {
+        if (w && w[name])
+            w[name].connect(function () { sarquenReport(null); });
+    });
 };
 var sarquenSignals = ["clientActivated", "windowActivated", "clientMinimized",
                       "clientUnminimized"];

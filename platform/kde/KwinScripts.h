@@ -24,7 +24,7 @@ enum class KwinAction
 };
 
 // The script that stays in KWin while the program runs and calls back "windows" with a
-// JSON report whenever a window comes, goes, is activated or (un)minimised:
+// JSON report whenever a window comes, goes, is activated, (un)minimised or renamed:
 // {"active": id, "windows": [{"id", "stacking", "minimized", "pid", "caption"}]}. The
 // windows are those a task bar would show. Written for KWin 5 and 6 alike.
 QString kwinWatchScript(const KwinCallBack& callBack);

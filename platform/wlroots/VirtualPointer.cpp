@@ -1,5 +1,6 @@
 #include "platform/wlroots/VirtualPointer.h"
 
+#include "platform/wayland/WaylandOutputs.h"
 #include "platform/wlroots/InputTime.h"
 #include "platform/wlroots/wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -34,23 +35,21 @@ void VirtualPointer::button(MouseButton which, bool down)
     wl_display_flush(display_);
 }
 
-void VirtualPointer::move(int dx, int dy, const QRect& screen)
+void VirtualPointer::move(int dx, int dy, const WaylandOutputs& outputs)
 {
     zwlr_virtual_pointer_v1_motion(pointer_, inputTime(), wl_fixed_from_int(dx),
                                    wl_fixed_from_int(dy));
     zwlr_virtual_pointer_v1_frame(pointer_);
     wl_display_flush(display_);
-    if (screen.isValid())
-        position_ = QPoint(std::clamp(position_.x() + dx, screen.left(), screen.right()),
-                           std::clamp(position_.y() + dy, screen.top(), screen.bottom()));
+    position_ = outputs.inside(position_ + QPoint(dx, dy));
 }
 
-void VirtualPointer::moveTo(int x, int y, const QRect& screen)
+void VirtualPointer::moveTo(int x, int y, const WaylandOutputs& outputs)
 {
+    const QRect screen = outputs.box();
     if (!screen.isValid())
         return;
-    position_ = QPoint(std::clamp(x, screen.left(), screen.right()),
-                       std::clamp(y, screen.top(), screen.bottom()));
+    position_ = outputs.inside(QPoint(x, y));
     zwlr_virtual_pointer_v1_motion_absolute(
         pointer_, inputTime(), static_cast<std::uint32_t>(position_.x() - screen.left()),
         static_cast<std::uint32_t>(position_.y() - screen.top()),

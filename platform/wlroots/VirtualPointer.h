@@ -3,7 +3,6 @@
 #include "platform/desktop/Desktop.h"
 
 #include <QPoint>
-#include <QRect>
 #include <cstdint>
 
 struct wl_display;
@@ -12,6 +11,8 @@ struct zwlr_virtual_pointer_manager_v1;
 struct zwlr_virtual_pointer_v1;
 
 namespace platform {
+
+class WaylandOutputs;
 
 // A pointer the program makes up on a wlroots compositor (wlr-virtual-pointer) and
 // moves and clicks: it reaches native Wayland programs and XWayland ones alike. A
@@ -26,9 +27,9 @@ public:
     VirtualPointer& operator=(const VirtualPointer&) = delete;
 
     void button(MouseButton button, bool down);
-    void move(int dx, int dy, const QRect& screen);
-    // `screen` is the outputs' bounding box; the point is kept inside it.
-    void moveTo(int x, int y, const QRect& screen);
+    // The position is kept inside the outputs.
+    void move(int dx, int dy, const WaylandOutputs& outputs);
+    void moveTo(int x, int y, const WaylandOutputs& outputs);
     QPoint position() const { return position_; }
 
 private:

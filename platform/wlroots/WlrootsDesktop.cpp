@@ -19,7 +19,6 @@ constexpr std::uint32_t kManagerVersion = 3;
 constexpr std::uint32_t kSeatVersion = 1;
 constexpr std::uint32_t kKeyboardManagerVersion = 1;
 constexpr std::uint32_t kPointerManagerVersion = 1;
-constexpr std::uint32_t kOutputVersion = 2;
 
 void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version)
@@ -42,34 +41,6 @@ void onFinished(void*, zwlr_foreign_toplevel_manager_v1*) {}
 const zwlr_foreign_toplevel_manager_v1_listener kManagerListener{onToplevel, onFinished};
 
 using Toplevel = WlrootsDesktop::Toplevel;
-
-// Where each output is and how large, for the pointer's moves to a point.
-void onGeometry(void* data, wl_output* output, std::int32_t x, std::int32_t y, std::int32_t,
-                std::int32_t, std::int32_t, const char*, const char*, std::int32_t)
-{
-    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
-        o->origin = QPoint(x, y);
-}
-
-void onMode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
-            std::int32_t height, std::int32_t)
-{
-    if (!(flags & WL_OUTPUT_MODE_CURRENT))
-        return;
-    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
-        o->mode = QSize(width, height);
-}
-
-void onOutputDone(void*, wl_output*) {}
-
-void onScale(void* data, wl_output* output, std::int32_t factor)
-{
-    if (auto* o = static_cast<WlrootsDesktop*>(data)->outputOf(output))
-        o->scale = std::max(1, factor);
-}
-
-const wl_output_listener kOutputListener{onGeometry, onMode,  onOutputDone,
-                                         onScale,    nullptr, nullptr};
 
 Toplevel& toplevelOf(void* data)
 {
@@ -164,8 +135,7 @@ WlrootsDesktop::~WlrootsDesktop()
     pointer_.reset();
     if (pointerManager_)
         zwlr_virtual_pointer_manager_v1_destroy(pointerManager_);
-    for (const Output& o : outputs_)
-        wl_output_destroy(o.output);
+    outputs_.clear();
     if (keyboardManager_)
         zwp_virtual_keyboard_manager_v1_destroy(keyboardManager_);
     for (const auto& t : toplevels_)
@@ -200,14 +170,11 @@ void WlrootsDesktop::addGlobal(wl_registry* registry, std::uint32_t name, const 
         pointerManager_ = static_cast<zwlr_virtual_pointer_manager_v1*>(
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface,
                              std::min(version, kPointerManagerVersion)));
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        auto* output = static_cast<wl_output*>(wl_registry_bind(
-            registry, name, &wl_output_interface, std::min(version, kOutputVersion)));
-        outputs_.push_back(Output{output, {}, {}, 1});
-        wl_output_add_listener(output, &kOutputListener, this);
     } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_) {
         seat_ = static_cast<wl_seat*>(
             wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, kSeatVersion)));
+    } else {
+        outputs_.bind(registry, name, interface, version);
     }
 }
 
@@ -370,23 +337,6 @@ void WlrootsDesktop::syncInput()
     keysAndPointer_.syncInput();
 }
 
-WlrootsDesktop::Output* WlrootsDesktop::outputOf(wl_output* output)
-{
-    for (Output& o : outputs_)
-        if (o.output == output)
-            return &o;
-    return nullptr;
-}
-
-QRect WlrootsDesktop::screen() const
-{
-    QRect box;
-    for (const Output& o : outputs_)
-        if (o.mode.isValid())
-            box |= QRect(o.origin, o.mode / o.scale);
-    return box;
-}
-
 void WlrootsDesktop::mouseButton(MouseButton button, bool down)
 {
     if (pointer_)
@@ -398,7 +348,7 @@ void WlrootsDesktop::mouseButton(MouseButton button, bool down)
 void WlrootsDesktop::moveMouse(int dx, int dy)
 {
     if (pointer_)
-        pointer_->move(dx, dy, screen());
+        pointer_->move(dx, dy, outputs_);
     else
         keysAndPointer_.moveMouse(dx, dy);
 }
@@ -406,7 +356,7 @@ void WlrootsDesktop::moveMouse(int dx, int dy)
 void WlrootsDesktop::setMousePosition(int x, int y)
 {
     if (pointer_)
-        pointer_->moveTo(x, y, screen());
+        pointer_->moveTo(x, y, outputs_);
     else
         keysAndPointer_.setMousePosition(x, y);
 }

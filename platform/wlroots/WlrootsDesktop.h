@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/desktop/Desktop.h"
+#include "platform/wayland/WaylandOutputs.h"
 
 #include <QRect>
 #include <QString>
@@ -8,7 +9,6 @@
 #include <vector>
 
 struct wl_display;
-struct wl_output;
 struct wl_registry;
 struct wl_seat;
 struct zwlr_foreign_toplevel_manager_v1;
@@ -87,21 +87,11 @@ public:
     void addToplevel(zwlr_foreign_toplevel_handle_v1* handle);
     void removeToplevel(Toplevel* toplevel);
     std::uint64_t nextActivation() { return ++activations_; }
-    struct Output
-    {
-        wl_output* output = nullptr;
-        QPoint origin;
-        QSize mode;
-        int scale = 1;
-    };
-    Output* outputOf(wl_output* output);
 
 private:
     // Sends what is queued and takes in every event the compositor has sent since.
     bool update();
     Toplevel* find(WindowId window);
-    // The outputs' bounding box, in the compositor's coordinates.
-    QRect screen() const;
 
     Desktop& keysAndPointer_;
     wl_display* display_ = nullptr;
@@ -112,7 +102,7 @@ private:
     std::unique_ptr<VirtualKeyboard> keyboard_;
     zwlr_virtual_pointer_manager_v1* pointerManager_ = nullptr;
     std::unique_ptr<VirtualPointer> pointer_;
-    std::vector<Output> outputs_;
+    WaylandOutputs outputs_;
     std::vector<WindowId> hidden_; // the windows the last Show Desktop minimised
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     WindowId nextId_ = 1;

@@ -2,8 +2,11 @@
 
 #include "tests/support/WaitUntil.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -19,6 +22,14 @@ void stop(QProcess& process)
 }
 
 } // namespace
+
+bool KwinSession::writeFile(const QString& name, const QString& text)
+{
+    const QString path = runtime_.filePath(name);
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(text.toUtf8()) >= 0 && file.flush();
+}
 
 KwinSession::KwinSession()
 {
@@ -49,6 +60,19 @@ KwinSession::KwinSession()
         return;
     }
 
+    // KWin lets a program type and point only when a menu entry names it, and types
+    // with the user's layout: a German one here, so that keys cannot pass for letters.
+    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    if (!writeFile(QStringLiteral(".local/share/applications/sarquen-test.desktop"),
+                   QStringLiteral("[Desktop Entry]\nType=Application\nName=test\nExec=%1\n"
+                                  "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
+                       .arg(exe)) ||
+        !writeFile(QStringLiteral(".config/kxkbrc"),
+                   QStringLiteral("[Layout]\nLayoutList=de\nUse=true\n"))) {
+        problem_ = QStringLiteral("cannot write KWin's settings");
+        return;
+    }
+
     environment_ = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"})
         environment_.remove(QString::fromLatin1(name));
@@ -56,12 +80,13 @@ KwinSession::KwinSession()
     environment_.insert(QStringLiteral("HOME"), runtime_.path());
     environment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
     environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment_.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kwin_*.debug=true"));
     kwin_.setProcessEnvironment(environment_);
     kwin_.setStandardOutputFile(QProcess::nullDevice());
     kwin_.setStandardErrorFile(runtime_.filePath(QStringLiteral("kwin.log")));
-    kwin_.start(copy, {QStringLiteral("--virtual"), QStringLiteral("--socket"),
-                       QStringLiteral("kwin-test"), QStringLiteral("--width"),
-                       QStringLiteral("800"), QStringLiteral("--height"), QStringLiteral("600")});
+    kwin_.start(copy, {QStringLiteral("--virtual"), QStringLiteral("--socket"), display(),
+                       QStringLiteral("--width"), QStringLiteral("800"), QStringLiteral("--height"),
+                       QStringLiteral("600")});
     if (!waitUntil(
             [&] {
                 // KWin takes its name on the bus before its scripting is there.
@@ -75,7 +100,7 @@ KwinSession::KwinSession()
         problem_ = QStringLiteral("KWin did not start");
         return;
     }
-    environment_.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("kwin-test"));
+    environment_.insert(QStringLiteral("WAYLAND_DISPLAY"), display());
     environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
 }
 
@@ -92,8 +117,12 @@ QProcess* KwinSession::startWindow(const QString& title)
 {
     auto window = std::make_unique<QProcess>();
     window->setProcessEnvironment(environment_);
-    window->setStandardOutputFile(QProcess::nullDevice());
-    window->setStandardErrorFile(QProcess::nullDevice());
+    {
+        auto e = environment_;
+        e.insert("WAYLAND_DEBUG", "1");
+        window->setProcessEnvironment(e);
+    }
+    window->setStandardErrorFile(runtime_.filePath(title + ".log"));
     window->start(QStringLiteral(SARQUEN_TEST_WINDOW), {title});
     windows_.push_back(std::move(window));
     return windows_.back().get();

@@ -22,10 +22,19 @@ public:
     // The session bus KWin is on.
     QDBusConnection bus() const { return QDBusConnection(busName_); }
 
-    // Starts a window titled `title`; it stays until closed.
+    // The name of KWin's Wayland socket.
+    static QString display() { return QStringLiteral("kwin-test"); }
+    // The same as a full path, for wl_display_connect.
+    QString socket() const { return runtime_.filePath(display()); }
+    // Starts a window titled `title`, filling the screen, with a line to type into; it
+    // prints the line's text whenever it changes, and "press" when a mouse button
+    // goes down. It stays until closed.
     QProcess* startWindow(const QString& title);
 
 private:
+    // Writes `text` to the file `name` under the session's home folder.
+    bool writeFile(const QString& name, const QString& text);
+
     QTemporaryDir runtime_;
     QProcessEnvironment environment_;
     QProcess bus_;

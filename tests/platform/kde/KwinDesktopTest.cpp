@@ -14,7 +14,7 @@ protected:
     {
         if (!kwin.problem().isEmpty())
             GTEST_SKIP() << kwin.problem().toStdString();
-        desktop = std::make_unique<platform::KwinDesktop>(keys, kwin.bus());
+        desktop = std::make_unique<platform::KwinDesktop>(keys, kwin.bus(), kwin.socket());
         ASSERT_EQ(desktop->problem().toStdString(), "");
     }
 
@@ -28,12 +28,18 @@ protected:
     }
 
     // Opens a window and waits until KWin has made it the active one.
-    platform::WindowId open(const QString& title)
+    platform::WindowId open(const QString& title, QProcess** process = nullptr)
     {
-        kwin.startWindow(title);
+        QProcess* started = kwin.startWindow(title);
+        if (process)
+            *process = started;
         const bool active = waitForEvents(
             [&] { return window(title) && desktop->activeWindow() == window(title)->id; }, 20000);
-        EXPECT_TRUE(active) << title.toStdString();
+        QStringList seen;
+        for (const auto& w : desktop->windows())
+            seen << QStringLiteral("%1 %2").arg(w.caption).arg(w.id);
+        EXPECT_TRUE(active) << title.toStdString() << " among " << seen.join(u',').toStdString()
+                            << ", active " << desktop->activeWindow();
         return active ? window(title)->id : 0;
     }
 
@@ -63,6 +69,38 @@ TEST_F(KwinDesktopTest, WindowCommandsActOnKwinsWindows)
     desktop->closeWindow(first);
     EXPECT_TRUE(waitForEvents([&] { return window(alpha) == nullptr; }));
     EXPECT_EQ(window(beta)->id, second);
+}
+
+// Text arrives as typed although KWin's layout is German: "z" and "y" are each other's
+// keys there, "@" and "€" need AltGr.
+TEST_F(KwinDesktopTest, KeysAndClicksReachTheActiveWindowOnTheUsersLayout)
+{
+    ASSERT_EQ(desktop->inputProblem().toStdString(), "");
+    QProcess* target = nullptr;
+    ASSERT_NE(open(QStringLiteral("sarquen-typing"), &target), 0U);
+    QByteArray printed;
+    const auto prints = [&](const QByteArray& line) {
+        return waitForEvents([&] {
+            printed += target->readAllStandardOutput();
+            return printed.contains(line);
+        });
+    };
+    // Keys sent before the window has taken the focus would be lost.
+    ASSERT_TRUE(prints("focus\n")) << printed.toStdString();
+    for (const char32_t c : std::u32string_view(U"zY@\u00e4\u20ac"))
+        EXPECT_TRUE(desktop->typeCharacter(c)) << static_cast<int>(c);
+    desktop->keyEvent(0x41, true);
+    desktop->keyEvent(0x41, false);
+    desktop->syncInput();
+    EXPECT_TRUE(prints(QStringLiteral("zY@\u00e4\u20aca\n").toUtf8())) << printed.toStdString();
+    EXPECT_FALSE(desktop->typeCharacter(U'\u0416')); // Cyrillic: no key on this layout
+
+    desktop->setMousePosition(400, 300);
+    EXPECT_EQ(desktop->mousePosition(), QPoint(400, 300));
+    desktop->mouseButton(platform::MouseButton::Right, true);
+    desktop->mouseButton(platform::MouseButton::Right, false);
+    desktop->syncInput();
+    EXPECT_TRUE(prints("press 2\n")) << printed.toStdString();
 }
 
 // A window id ends up inside the script KWin runs: nothing but KWin's own form passes.
