@@ -1,5 +1,6 @@
 #include "app/StarterMod.h"
 
+#include "app/ChosenDesktop.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
 #include "common/AppTitle.h"
@@ -10,16 +11,13 @@
 #include "platform/Platform.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
-#include "platform/desktop/DesktopChoice.h"
 #include "platform/desktop/LimitedDesktop.h"
 #include "platform/dialogs/ConsoleDialogs.h"
-#include "platform/kde/KwinDesktop.h"
 #include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
 #include "platform/session/LogindSession.h"
 #include "platform/shell/ProcessShell.h"
 #include "platform/widgets/QtDialogs.h"
-#include "platform/wlroots/WlrootsDesktop.h"
 #include "platform/x11/X11Desktop.h"
 #include "speech/SpeechEngines.h"
 
@@ -77,72 +75,6 @@ QString missingDisplay()
     return QString();
 }
 
-// The desktop the window, key and pointer commands go to, and what they cannot do there.
-struct ChosenDesktop
-{
-    std::unique_ptr<platform::Desktop> native; // null: the X11 desktop
-    platform::DesktopLimits limits;
-};
-
-QString xwaylandOnly(const QString& commands, const QString& why)
-{
-    return QStringLiteral("%1 reach only XWayland programs here: %2. An X11 session reaches "
-                          "every window.")
-        .arg(commands, why);
-}
-
-// The compositor's own interfaces where the program speaks them, else the X11 desktop
-// (XWayland's on a Wayland desktop). Says on standard error which; an X11 desktop the
-// user chose goes unsaid. What is out of reach is told when first used.
-ChosenDesktop chooseWaylandDesktop(platform::X11Desktop& x11)
-{
-    const platform::DesktopChoice choice =
-        platform::chooseDesktop(QProcessEnvironment::systemEnvironment());
-    if (!choice.problem.isEmpty())
-        std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
-    ChosenDesktop chosen;
-    const QString windowCommands = QStringLiteral("Window commands");
-    const QString keyCommands = QStringLiteral("Key commands");
-    const QString mouseCommands = QStringLiteral("Mouse commands");
-    if (choice.kind == platform::DesktopKind::Wlroots) {
-        auto wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
-        if (!wlroots->problem().isEmpty()) {
-            chosen.limits.windows = xwaylandOnly(windowCommands, wlroots->problem());
-        } else {
-            if (!wlroots->typesEverywhere())
-                chosen.limits.keys = xwaylandOnly(
-                    keyCommands, QStringLiteral("the compositor offers no virtual keyboard"));
-            if (!wlroots->pointsEverywhere())
-                chosen.limits.pointer = xwaylandOnly(
-                    mouseCommands, QStringLiteral("the compositor offers no virtual pointer"));
-            chosen.native = std::move(wlroots);
-        }
-    } else if (choice.kind == platform::DesktopKind::Kde) {
-        auto kwin = std::make_unique<platform::KwinDesktop>(x11);
-        const QString inputProblem =
-            kwin->problem().isEmpty() ? kwin->inputProblem() : kwin->problem();
-        if (!inputProblem.isEmpty()) {
-            chosen.limits.keys = xwaylandOnly(keyCommands, inputProblem);
-            chosen.limits.pointer = xwaylandOnly(mouseCommands, inputProblem);
-        }
-        if (kwin->problem().isEmpty())
-            chosen.native = std::move(kwin);
-        else
-            chosen.limits.windows = xwaylandOnly(windowCommands, kwin->problem());
-    } else if (choice.kind == platform::DesktopKind::Gnome) {
-        const QString why = QStringLiteral("the program cannot reach GNOME's own windows yet");
-        chosen.limits = {xwaylandOnly(windowCommands, why), xwaylandOnly(keyCommands, why),
-                         xwaylandOnly(mouseCommands, why)};
-    } else if (choice.overridden) {
-        return chosen;
-    }
-    std::fprintf(stderr, "zorv: desktop: %s (%s)\n",
-                 platform::desktopKindName(choice.kind).toLocal8Bit().constData(),
-                 choice.reason.toLocal8Bit().constData());
-    std::fflush(stderr);
-    return chosen;
-}
-
 } // namespace
 
 int Main(int argc, char** argv)
@@ -176,7 +108,7 @@ int Main(int argc, char** argv)
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
     platform::X11Desktop x11Desktop;
-    const ChosenDesktop chosen = chooseWaylandDesktop(x11Desktop);
+    const ChosenDesktop chosen = chooseDesktop(x11Desktop);
     frmLaunch* window = nullptr;
     platform::LimitedDesktop desktop(chosen.native ? *chosen.native : x11Desktop, chosen.limits,
                                      [&window](const QString& limit) {

@@ -20,8 +20,9 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
     espeak-ng sox pocketsphinx clang sway foot)
-  # A headless KWin for the KDE tests, without the Plasma desktop it recommends.
-  lean+=(kwin-wayland qt6-wayland)
+  # A headless KWin and GNOME Shell for the tests of those desktops, without the rest of
+  # the desktop they recommend.
+  lean+=(kwin-wayland gnome-shell qt6-wayland)
   # A private sound server for the playback tests. Desktops that run PipeWire's
   # replacement keep it: the two packages exclude each other.
   if ! installed pipewire-pulse; then

@@ -1,0 +1,173 @@
+// The desktop of a GNOME Shell session, as Ombrel Sarquen reaches it over D-Bus: the
+// windows (by last use), the window commands, and a keyboard and a pointer of the
+// extension's own for the key and mouse commands of scripts. Only the program that owns
+// the bus name org.ombrel.Sarquen is answered.
+// Clutter, Gio, GLib and Meta come from the file this one is put in front of.
+
+const SARQUEN_NAME = 'org.ombrel.Sarquen';
+const SARQUEN_PATH = '/org/ombrel/Sarquen/Desktop';
+const SARQUEN_INTERFACE = `<node>
+  <interface name="org.ombrel.Sarquen.Desktop">
+    <method name="ActiveWindow"><arg type="t" direction="out"/></method>
+    <method name="RecentWindows"><arg type="at" direction="out"/></method>
+    <method name="WindowAction">
+      <arg type="t" name="window" direction="in"/>
+      <arg type="s" name="action" direction="in"/>
+    </method>
+    <method name="ShowDesktop"/>
+    <method name="Key">
+      <arg type="u" name="keysym" direction="in"/>
+      <arg type="b" name="pressed" direction="in"/>
+    </method>
+    <method name="PointerButton">
+      <arg type="u" name="button" direction="in"/>
+      <arg type="b" name="pressed" direction="in"/>
+    </method>
+    <method name="PointerMove">
+      <arg type="i" name="dx" direction="in"/>
+      <arg type="i" name="dy" direction="in"/>
+    </method>
+    <method name="PointerMoveTo">
+      <arg type="i" name="x" direction="in"/>
+      <arg type="i" name="y" direction="in"/>
+    </method>
+    <method name="PointerPosition">
+      <arg type="i" name="x" direction="out"/>
+      <arg type="i" name="y" direction="out"/>
+    </method>
+  </interface>
+</node>`;
+
+class SarquenDesktop {
+    constructor() {
+        const seat = Clutter.get_default_backend().get_default_seat();
+        this._keyboard = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+        this._pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+        this._hidden = [];
+        this._object = Gio.DBusExportedObject.wrapJSObject(SARQUEN_INTERFACE, this);
+        this._object.export(Gio.DBus.session, SARQUEN_PATH);
+    }
+
+    destroy() {
+        this._object.unexport();
+        this._keyboard = null;
+        this._pointer = null;
+        this._hidden = [];
+    }
+
+    // Whether the caller owns the program's bus name; else it gets an error.
+    _allowed(invocation) {
+        try {
+            const [owner] = Gio.DBus.session.call_sync('org.freedesktop.DBus',
+                '/org/freedesktop/DBus', 'org.freedesktop.DBus', 'GetNameOwner',
+                new GLib.Variant('(s)', [SARQUEN_NAME]), new GLib.VariantType('(s)'),
+                Gio.DBusCallFlags.NONE, -1, null).deepUnpack();
+            if (owner === invocation.get_sender())
+                return true;
+        } catch (e) {
+            // Nobody owns the name: nobody is answered.
+        }
+        invocation.return_dbus_error('org.ombrel.Sarquen.Desktop.Error.NotAllowed',
+            `Only the owner of ${SARQUEN_NAME} may use this interface`);
+        return false;
+    }
+
+    // The windows a task switcher shows, the one used last first.
+    _windows() {
+        return global.display.get_tab_list(Meta.TabList.NORMAL, null);
+    }
+
+    ActiveWindowAsync(params, invocation) {
+        if (!this._allowed(invocation))
+            return;
+        const active = global.display.focus_window;
+        invocation.return_value(new GLib.Variant('(t)', [active ? active.get_id() : 0]));
+    }
+
+    RecentWindowsAsync(params, invocation) {
+        if (!this._allowed(invocation))
+            return;
+        invocation.return_value(new GLib.Variant('(at)', [this._windows().map(w => w.get_id())]));
+    }
+
+    WindowActionAsync([id, action], invocation) {
+        if (!this._allowed(invocation))
+            return;
+        const window = this._windows().find(w => w.get_id() === id);
+        // A real time stamp: the Shell refuses to focus a window for a time of 0.
+        const now = global.display.get_current_time_roundtrip();
+        if (window) {
+            if (action === 'close') {
+                window.delete(now);
+            } else if (action === 'minimize') {
+                window.minimize();
+            } else if (action === 'maximize') {
+                window.maximize(Meta.MaximizeFlags.BOTH);
+            } else if (action === 'restore') {
+                window.unminimize();
+                window.unmaximize(Meta.MaximizeFlags.BOTH);
+                window.activate(now);
+            } else if (action === 'activate') {
+                window.unminimize();
+                window.activate(now);
+            }
+        }
+        invocation.return_value(null);
+    }
+
+    // Minimises every window, or brings back those the last call minimised that are
+    // still minimised.
+    ShowDesktopAsync(params, invocation) {
+        if (!this._allowed(invocation))
+            return;
+        const windows = this._windows();
+        const back = this._hidden.filter(w => windows.includes(w) && w.minimized);
+        if (back.length > 0) {
+            back.forEach(w => w.unminimize());
+            this._hidden = [];
+        } else {
+            this._hidden = windows.filter(w => !w.minimized && w.can_minimize());
+            this._hidden.forEach(w => w.minimize());
+        }
+        invocation.return_value(null);
+    }
+
+    // The keyboard finds the key of the keysym on the user's layout, with the
+    // modifiers its level needs.
+    KeyAsync([keysym, pressed], invocation) {
+        if (!this._allowed(invocation))
+            return;
+        this._keyboard.notify_keyval(Clutter.CURRENT_TIME, keysym,
+            pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
+        invocation.return_value(null);
+    }
+
+    PointerButtonAsync([button, pressed], invocation) {
+        if (!this._allowed(invocation))
+            return;
+        this._pointer.notify_button(Clutter.CURRENT_TIME, button,
+            pressed ? Clutter.ButtonState.PRESSED : Clutter.ButtonState.RELEASED);
+        invocation.return_value(null);
+    }
+
+    PointerMoveAsync([dx, dy], invocation) {
+        if (!this._allowed(invocation))
+            return;
+        this._pointer.notify_relative_motion(Clutter.CURRENT_TIME, dx, dy);
+        invocation.return_value(null);
+    }
+
+    PointerMoveToAsync([x, y], invocation) {
+        if (!this._allowed(invocation))
+            return;
+        this._pointer.notify_absolute_motion(Clutter.CURRENT_TIME, x, y);
+        invocation.return_value(null);
+    }
+
+    PointerPositionAsync(params, invocation) {
+        if (!this._allowed(invocation))
+            return;
+        const [x, y] = global.get_pointer();
+        invocation.return_value(new GLib.Variant('(ii)', [x, y]));
+    }
+}

@@ -1,0 +1,19 @@
+// GNOME Shell 40 to 44: extensions are scripts with an init() function.
+const {Clutter, Gio, GLib, Meta} = imports.gi;
+
+//@DESKTOP@
+
+class SarquenExtension {
+    enable() {
+        this._desktop = new SarquenDesktop();
+    }
+
+    disable() {
+        this._desktop?.destroy();
+        this._desktop = null;
+    }
+}
+
+function init() {
+    return new SarquenExtension();
+}

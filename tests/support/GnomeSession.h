@@ -1,0 +1,11 @@
+#pragma once
+
+#include "tests/support/WaylandSession.h"
+
+// A headless GNOME Shell (gnome-shell --headless) of the test's own, with the program's
+// Shell extension installed for its user but not turned on.
+class GnomeSession : public WaylandSession
+{
+public:
+    GnomeSession();
+};
