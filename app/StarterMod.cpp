@@ -110,8 +110,8 @@ int Main(int argc, char** argv)
     platform::X11Desktop x11Desktop;
     const ChosenDesktop chosen = chooseDesktop(x11Desktop);
     frmLaunch* window = nullptr;
-    platform::LimitedDesktop desktop(chosen.native ? *chosen.native : x11Desktop, chosen.limits,
-                                     [&window](const QString& limit) {
+    platform::LimitedDesktop desktop(chosen.desktop() ? *chosen.desktop() : x11Desktop,
+                                     chosen.limits, [&window](const QString& limit) {
                                          if (window)
                                              window->showDesktopNotice(limit);
                                      });

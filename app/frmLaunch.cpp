@@ -425,6 +425,12 @@ void frmLaunch::showDesktopNotice(const QString& notice)
     std::fprintf(notices_, "zorv: %s\n", notice.toLocal8Bit().constData());
     std::fflush(notices_);
     lblHeard_->setText(notice);
+    // A notice longer than the label's two lines makes the window taller rather than
+    // run over the list.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
 }
 
 void frmLaunch::showHeard(const QString& what)

@@ -14,6 +14,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libsqlite3-dev libx11-dev libxtst-dev libpulse-dev libsndfile1-dev
   libpocketsphinx-dev libespeak-ng-dev libspeexdsp-dev libwayland-dev libxkbcommon-dev
+  libevdev-dev
   # run
   qt6-qpa-plugins libqt6dbus6 libqt6network6 libqt6printsupport6 xdg-utils pocketsphinx-en-us espeak-ng-data
 )

@@ -1,13 +1,12 @@
 #include "platform/kde/KwinFakeInput.h"
 
 #include "platform/kde/fake-input-client-protocol.h"
+#include "platform/wayland/SeatKeymap.h"
 #include "platform/x11/VirtualKeys.h"
 
 #include <algorithm>
 #include <cstring>
 #include <linux/input-event-codes.h>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -29,34 +28,6 @@ void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 
 const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 
-// The keymap every program's keyboard gets: the user's layouts.
-void onKeymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size)
-{
-    if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0) {
-        void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (text != MAP_FAILED) {
-            // The text ends in a NUL, which the parser does not want.
-            const QByteArray keymap(
-                static_cast<const char*>(text),
-                static_cast<qsizetype>(strnlen(static_cast<const char*>(text), size)));
-            static_cast<KwinFakeInput*>(data)->takeKeymap(keymap);
-            munmap(text, size);
-        }
-    }
-    close(fd);
-}
-
-void onEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-void onLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
-void onKey(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
-void onModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                 std::uint32_t)
-{
-}
-
-const wl_keyboard_listener kKeyboardListener{onKeymap, onEnter,     onLeave,
-                                             onKey,    onModifiers, nullptr};
-
 } // namespace
 
 KwinFakeInput::KwinFakeInput(const QString& display)
@@ -72,14 +43,12 @@ KwinFakeInput::KwinFakeInput(const QString& display)
     wl_registry_add_listener(registry_, &kRegistryListener, this);
     wl_display_roundtrip(display_);
     if (!input_ || inputVersion_ < kInputVersion) {
-        problem_ = QStringLiteral("KWin lets only the programs its menu entries name type and "
-                                  "point for the user: start the installed program");
+        problem_ = QStringLiteral("KWin lets only programs named by its menu entries type and "
+                                  "point (start the installed program)");
         return;
     }
-    if (seat_) {
-        keyboard_ = wl_seat_get_keyboard(seat_);
-        wl_keyboard_add_listener(keyboard_, &kKeyboardListener, this);
-    }
+    if (seat_)
+        keymap_ = std::make_unique<SeatKeymap>(seat_, layout_);
     org_kde_kwin_fake_input_authenticate(input_, "Ombrel Sarquen",
                                          "types and clicks for spoken commands");
     // The keymap and the outputs' geometry.
@@ -91,8 +60,7 @@ KwinFakeInput::KwinFakeInput(const QString& display)
 
 KwinFakeInput::~KwinFakeInput()
 {
-    if (keyboard_)
-        wl_keyboard_destroy(keyboard_);
+    keymap_.reset();
     if (seat_)
         wl_seat_destroy(seat_);
     if (input_)

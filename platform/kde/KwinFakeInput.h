@@ -7,14 +7,16 @@
 #include <QPoint>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 struct wl_display;
-struct wl_keyboard;
 struct wl_registry;
 struct wl_seat;
 struct org_kde_kwin_fake_input;
 
 namespace platform {
+
+class SeatKeymap;
 
 // Keys and the pointer through KWin's fake-input interface: they reach whichever
 // window KWin gives them to, native Wayland programs and XWayland ones alike. The keys
@@ -53,7 +55,6 @@ public:
     // Callbacks of the compositor's events; public for the C listeners only.
     void addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
                    std::uint32_t version);
-    void takeKeymap(const QByteArray& text) { layout_.load(text); }
 
 private:
     void key(std::uint32_t code, bool down);
@@ -63,7 +64,7 @@ private:
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
-    wl_keyboard* keyboard_ = nullptr;
+    std::unique_ptr<SeatKeymap> keymap_;
     org_kde_kwin_fake_input* input_ = nullptr;
     std::uint32_t inputVersion_ = 0;
     WaylandOutputs outputs_;

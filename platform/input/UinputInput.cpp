@@ -1,0 +1,236 @@
+#include "platform/input/UinputInput.h"
+
+#include "platform/wayland/SeatKeymap.h"
+#include "platform/x11/VirtualKeys.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <libevdev/libevdev-uinput.h>
+#include <libevdev/libevdev.h>
+#include <linux/input-event-codes.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kSeatVersion = 1;
+// The pointer's range on each axis: the outputs' box is spread over it.
+constexpr int kAbsMax = 65535;
+
+void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+              std::uint32_t version)
+{
+    static_cast<UinputInput*>(data)->addGlobal(registry, name, interface, version);
+}
+
+void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+
+const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
+
+// Makes the device `make` describes on the uinput file `fd`; null with `error` set when
+// the kernel would not.
+libevdev_uinput* makeDevice(int fd, const char* name, const std::function<void(libevdev*)>& make,
+                            int* error)
+{
+    libevdev* device = libevdev_new();
+    libevdev_set_name(device, name);
+    libevdev_set_id_bustype(device, BUS_VIRTUAL);
+    make(device);
+    libevdev_uinput* made = nullptr;
+    *error = libevdev_uinput_create_from_device(device, fd, &made);
+    libevdev_free(device);
+    return *error == 0 ? made : nullptr;
+}
+
+void sync(libevdev_uinput* device)
+{
+    libevdev_uinput_write_event(device, EV_SYN, SYN_REPORT, 0);
+}
+
+} // namespace
+
+UinputInput::UinputInput(const QString& display, const QString& device)
+{
+    const QByteArray path = device.toLocal8Bit();
+    if (access(path.constData(), W_OK) != 0) {
+        problem_ = errno == ENOENT
+                       ? QStringLiteral("the kernel offers no %1").arg(device)
+                       : QStringLiteral("the program may not write %1 (join the group input, or "
+                                        "add a udev rule giving the user access)")
+                             .arg(device);
+        return;
+    }
+    const QByteArray name = display.toLocal8Bit();
+    display_ = wl_display_connect(display.isEmpty() ? nullptr : name.constData());
+    if (!display_) {
+        problem_ = QStringLiteral("cannot connect to the Wayland compositor for its keymap");
+        return;
+    }
+    registry_ = wl_display_get_registry(display_);
+    wl_registry_add_listener(registry_, &kRegistryListener, this);
+    wl_display_roundtrip(display_);
+    if (seat_)
+        keymap_ = std::make_unique<SeatKeymap>(seat_, layout_);
+    // The keymap, and the outputs' geometry.
+    wl_display_roundtrip(display_);
+    wl_display_roundtrip(display_);
+    if (!layout_.loaded()) {
+        problem_ = QStringLiteral("the compositor gave no keyboard layout to type with");
+        return;
+    }
+    int error = 0;
+    const int keyboardFd = open(path.constData(), O_RDWR | O_CLOEXEC);
+    keyboard_ = makeDevice(
+        keyboardFd, "Ombrel Sarquen keyboard",
+        [](libevdev* d) {
+            for (unsigned code = KEY_ESC; code < BTN_MISC; ++code)
+                libevdev_enable_event_code(d, EV_KEY, code, nullptr);
+        },
+        &error);
+    if (!keyboard_) {
+        if (keyboardFd >= 0)
+            close(keyboardFd);
+        problem_ = QStringLiteral("cannot make a keyboard in %1: %2")
+                       .arg(device, QString::fromLocal8Bit(std::strerror(-error)));
+        return;
+    }
+    const int pointerFd = open(path.constData(), O_RDWR | O_CLOEXEC);
+    pointer_ = makeDevice(
+        pointerFd, "Ombrel Sarquen pointer",
+        [](libevdev* d) {
+            for (unsigned code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE})
+                libevdev_enable_event_code(d, EV_KEY, code, nullptr);
+            input_absinfo axis{};
+            axis.maximum = kAbsMax;
+            libevdev_enable_event_code(d, EV_ABS, ABS_X, &axis);
+            libevdev_enable_event_code(d, EV_ABS, ABS_Y, &axis);
+        },
+        &error);
+    if (!pointer_) {
+        if (pointerFd >= 0)
+            close(pointerFd);
+        problem_ = QStringLiteral("cannot make a pointer in %1: %2")
+                       .arg(device, QString::fromLocal8Bit(std::strerror(-error)));
+    }
+}
+
+UinputInput::~UinputInput()
+{
+    for (libevdev_uinput* device : {keyboard_, pointer_}) {
+        if (device) {
+            const int fd = libevdev_uinput_get_fd(device);
+            libevdev_uinput_destroy(device);
+            close(fd);
+        }
+    }
+    keymap_.reset();
+    outputs_.clear();
+    if (seat_)
+        wl_seat_destroy(seat_);
+    if (registry_)
+        wl_registry_destroy(registry_);
+    if (display_)
+        wl_display_disconnect(display_);
+}
+
+QString UinputInput::keyboardNode() const
+{
+    return keyboard_ ? QString::fromLocal8Bit(libevdev_uinput_get_devnode(keyboard_)) : QString();
+}
+
+QString UinputInput::pointerNode() const
+{
+    return pointer_ ? QString::fromLocal8Bit(libevdev_uinput_get_devnode(pointer_)) : QString();
+}
+
+void UinputInput::addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                            std::uint32_t version)
+{
+    if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_)
+        seat_ = static_cast<wl_seat*>(
+            wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, kSeatVersion)));
+    else
+        outputs_.bind(registry, name, interface, version);
+}
+
+void UinputInput::key(std::uint32_t code, bool down)
+{
+    libevdev_uinput_write_event(keyboard_, EV_KEY, code, down ? 1 : 0);
+    sync(keyboard_);
+}
+
+bool UinputInput::tap(std::uint32_t keysym)
+{
+    const std::optional<LayoutKey> found = layout_.find(keysym);
+    if (!found || !keyboard_)
+        return false;
+    for (const std::uint32_t modifier : found->modifiers)
+        key(modifier, true);
+    key(found->key, true);
+    key(found->key, false);
+    for (auto modifier = found->modifiers.rbegin(); modifier != found->modifiers.rend(); ++modifier)
+        key(*modifier, false);
+    return true;
+}
+
+void UinputInput::keyEvent(int virtualKey, bool down)
+{
+    const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
+    if (keysym == 0 || !keyboard_)
+        return;
+    if (isModifierKey(virtualKey)) {
+        if (const std::optional<LayoutKey> found = layout_.find(keysym))
+            key(found->key, down);
+    } else if (down) {
+        tap(keysym);
+    }
+}
+
+bool UinputInput::typeCharacter(char32_t character)
+{
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
+    return keysym != XKB_KEY_NoSymbol && tap(keysym);
+}
+
+void UinputInput::button(MouseButton which, bool down)
+{
+    if (!pointer_)
+        return;
+    const unsigned code = which == MouseButton::Left    ? BTN_LEFT
+                          : which == MouseButton::Right ? BTN_RIGHT
+                                                        : BTN_MIDDLE;
+    libevdev_uinput_write_event(pointer_, EV_KEY, code, down ? 1 : 0);
+    sync(pointer_);
+}
+
+void UinputInput::move(int dx, int dy)
+{
+    moveTo(position_.x() + dx, position_.y() + dy);
+}
+
+void UinputInput::moveTo(int x, int y)
+{
+    const QRect screen = outputs_.box();
+    if (!pointer_ || !screen.isValid())
+        return;
+    position_ = outputs_.inside(QPoint(x, y));
+    // Pixels to the device's range: the first pixel to 0, the last to the maximum.
+    const auto scale = [](int offset, int size) {
+        return size > 1 ? static_cast<int>(static_cast<long long>(offset) * kAbsMax / (size - 1))
+                        : 0;
+    };
+    libevdev_uinput_write_event(pointer_, EV_ABS, ABS_X,
+                                scale(position_.x() - screen.left(), screen.width()));
+    libevdev_uinput_write_event(pointer_, EV_ABS, ABS_Y,
+                                scale(position_.y() - screen.top(), screen.height()));
+    sync(pointer_);
+}
+
+} // namespace platform
