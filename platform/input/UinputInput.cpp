@@ -1,7 +1,6 @@
 #include "platform/input/UinputInput.h"
 
 #include "platform/wayland/SeatKeymap.h"
-#include "platform/x11/VirtualKeys.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include <linux/input-event-codes.h>
 #include <unistd.h>
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
@@ -57,6 +55,7 @@ void sync(libevdev_uinput* device)
 } // namespace
 
 UinputInput::UinputInput(const QString& display, const QString& device)
+    : typing_(layout_, [this](std::uint32_t code, bool down) { key(code, down); })
 {
     const QByteArray path = device.toLocal8Bit();
     if (access(path.constData(), W_OK) != 0) {
@@ -166,37 +165,15 @@ void UinputInput::key(std::uint32_t code, bool down)
     sync(keyboard_);
 }
 
-bool UinputInput::tap(std::uint32_t keysym)
-{
-    const std::optional<LayoutKey> found = layout_.find(keysym);
-    if (!found || !keyboard_)
-        return false;
-    for (const std::uint32_t modifier : found->modifiers)
-        key(modifier, true);
-    key(found->key, true);
-    key(found->key, false);
-    for (auto modifier = found->modifiers.rbegin(); modifier != found->modifiers.rend(); ++modifier)
-        key(*modifier, false);
-    return true;
-}
-
 void UinputInput::keyEvent(int virtualKey, bool down)
 {
-    const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
-    if (keysym == 0 || !keyboard_)
-        return;
-    if (isModifierKey(virtualKey)) {
-        if (const std::optional<LayoutKey> found = layout_.find(keysym))
-            key(found->key, down);
-    } else if (down) {
-        tap(keysym);
-    }
+    if (keyboard_)
+        typing_.keyEvent(virtualKey, down);
 }
 
 bool UinputInput::typeCharacter(char32_t character)
 {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    return keysym != XKB_KEY_NoSymbol && tap(keysym);
+    return keyboard_ && typing_.typeCharacter(character);
 }
 
 void UinputInput::button(MouseButton which, bool down)

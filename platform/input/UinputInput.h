@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Desktop.h"
 #include "platform/input/LayoutKeys.h"
+#include "platform/input/LayoutTyping.h"
 #include "platform/wayland/WaylandOutputs.h"
 
 #include <QPoint>
@@ -53,7 +54,6 @@ public:
 
 private:
     void key(std::uint32_t code, bool down);
-    bool tap(std::uint32_t keysym);
 
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
@@ -61,6 +61,7 @@ private:
     std::unique_ptr<SeatKeymap> keymap_;
     WaylandOutputs outputs_;
     LayoutKeys layout_;
+    LayoutTyping typing_;
     libevdev_uinput* keyboard_ = nullptr;
     libevdev_uinput* pointer_ = nullptr;
     QPoint position_;

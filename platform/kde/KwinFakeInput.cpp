@@ -2,13 +2,11 @@
 
 #include "platform/kde/fake-input-client-protocol.h"
 #include "platform/wayland/SeatKeymap.h"
-#include "platform/x11/VirtualKeys.h"
 
 #include <algorithm>
 #include <cstring>
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
@@ -31,6 +29,11 @@ const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 } // namespace
 
 KwinFakeInput::KwinFakeInput(const QString& display)
+    : typing_(layout_, [this](std::uint32_t key, bool down) {
+          org_kde_kwin_fake_input_keyboard_key(
+              input_, key, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+          wl_display_flush(display_);
+      })
 {
     const QByteArray name = display.toLocal8Bit();
     display_ = wl_display_connect(display.isEmpty() ? nullptr : name.constData());
@@ -89,48 +92,14 @@ void KwinFakeInput::addGlobal(wl_registry* registry, std::uint32_t name, const c
     }
 }
 
-void KwinFakeInput::key(std::uint32_t code, bool down)
-{
-    org_kde_kwin_fake_input_keyboard_key(
-        input_, code, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
-}
-
-bool KwinFakeInput::tap(std::uint32_t keysym)
-{
-    const std::optional<LayoutKey> found = layout_.find(keysym);
-    if (!found)
-        return false;
-    for (const std::uint32_t modifier : found->modifiers)
-        key(modifier, true);
-    key(found->key, true);
-    key(found->key, false);
-    for (auto modifier = found->modifiers.rbegin(); modifier != found->modifiers.rend(); ++modifier)
-        key(*modifier, false);
-    wl_display_flush(display_);
-    return true;
-}
-
 void KwinFakeInput::keyEvent(int virtualKey, bool down)
 {
-    const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
-    if (keysym == 0)
-        return;
-    if (isModifierKey(virtualKey)) {
-        // The modifier's own key, without the modifiers that reach its level.
-        if (const std::optional<LayoutKey> found = layout_.find(keysym)) {
-            key(found->key, down);
-            wl_display_flush(display_);
-        }
-        return;
-    }
-    if (down)
-        tap(keysym);
+    typing_.keyEvent(virtualKey, down);
 }
 
 bool KwinFakeInput::typeCharacter(char32_t character)
 {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    return keysym != XKB_KEY_NoSymbol && tap(keysym);
+    return typing_.typeCharacter(character);
 }
 
 void KwinFakeInput::sync()

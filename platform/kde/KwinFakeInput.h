@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Desktop.h"
 #include "platform/input/LayoutKeys.h"
+#include "platform/input/LayoutTyping.h"
 #include "platform/wayland/WaylandOutputs.h"
 
 #include <QPoint>
@@ -57,10 +58,6 @@ public:
                    std::uint32_t version);
 
 private:
-    void key(std::uint32_t code, bool down);
-    // Presses the key of `keysym` with its modifiers, then lets go of them all.
-    bool tap(std::uint32_t keysym);
-
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
     wl_seat* seat_ = nullptr;
@@ -69,6 +66,7 @@ private:
     std::uint32_t inputVersion_ = 0;
     WaylandOutputs outputs_;
     LayoutKeys layout_;
+    LayoutTyping typing_;
     QPoint position_;
     QString problem_;
 };

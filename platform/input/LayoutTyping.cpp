@@ -1,0 +1,51 @@
+#include "platform/input/LayoutTyping.h"
+
+#include "platform/input/LayoutKeys.h"
+#include "platform/x11/VirtualKeys.h"
+
+#include <utility>
+#include <xkbcommon/xkbcommon.h>
+
+namespace platform {
+
+LayoutTyping::LayoutTyping(LayoutKeys& layout, Press press)
+    : layout_(layout), press_(std::move(press))
+{
+}
+
+bool LayoutTyping::tap(std::uint32_t keysym)
+{
+    const std::optional<LayoutKey> found = layout_.find(keysym);
+    if (!found)
+        return false;
+    for (const std::uint32_t modifier : found->modifiers)
+        press_(modifier, true);
+    press_(found->key, true);
+    press_(found->key, false);
+    for (auto modifier = found->modifiers.rbegin(); modifier != found->modifiers.rend(); ++modifier)
+        press_(*modifier, false);
+    return true;
+}
+
+void LayoutTyping::keyEvent(int virtualKey, bool down)
+{
+    const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
+    if (keysym == 0)
+        return;
+    if (isModifierKey(virtualKey)) {
+        // The modifier's own key, without the modifiers that reach its level.
+        if (const std::optional<LayoutKey> found = layout_.find(keysym))
+            press_(found->key, down);
+        return;
+    }
+    if (down)
+        tap(keysym);
+}
+
+bool LayoutTyping::typeCharacter(char32_t character)
+{
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
+    return keysym != XKB_KEY_NoSymbol && tap(keysym);
+}
+
+} // namespace platform
