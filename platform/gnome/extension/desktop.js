@@ -44,6 +44,19 @@ class SarquenDesktop {
         this._keyboard = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
         this._pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
         this._hidden = [];
+        // Each method of the interface checks its caller, then answers with what the
+        // method of the same name (with a leading "_") returns.
+        const info = Gio.DBusNodeInfo.new_for_xml(SARQUEN_INTERFACE).interfaces[0];
+        for (const method of info.methods) {
+            const out = `(${method.out_args.map(a => a.signature).join('')})`;
+            this[`${method.name}Async`] = (params, invocation) => {
+                if (!this._allowed(invocation))
+                    return;
+                const result = this[`_${method.name}`](...params);
+                invocation.return_value(method.out_args.length > 0
+                    ? new GLib.Variant(out, result) : null);
+            };
+        }
         this._object = Gio.DBusExportedObject.wrapJSObject(SARQUEN_INTERFACE, this);
         this._object.export(Gio.DBus.session, SARQUEN_PATH);
     }
@@ -77,22 +90,16 @@ class SarquenDesktop {
         return global.display.get_tab_list(Meta.TabList.NORMAL, null);
     }
 
-    ActiveWindowAsync(params, invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _ActiveWindow() {
         const active = global.display.focus_window;
-        invocation.return_value(new GLib.Variant('(t)', [active ? active.get_id() : 0]));
+        return [active ? active.get_id() : 0];
     }
 
-    RecentWindowsAsync(params, invocation) {
-        if (!this._allowed(invocation))
-            return;
-        invocation.return_value(new GLib.Variant('(at)', [this._windows().map(w => w.get_id())]));
+    _RecentWindows() {
+        return [this._windows().map(w => w.get_id())];
     }
 
-    WindowActionAsync([id, action], invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _WindowAction(id, action) {
         const window = this._windows().find(w => w.get_id() === id);
         // A real time stamp: the Shell refuses to focus a window for a time of 0.
         const now = global.display.get_current_time_roundtrip();
@@ -112,14 +119,11 @@ class SarquenDesktop {
                 window.activate(now);
             }
         }
-        invocation.return_value(null);
     }
 
     // Minimises every window, or brings back those the last call minimised that are
     // still minimised.
-    ShowDesktopAsync(params, invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _ShowDesktop() {
         const windows = this._windows();
         const back = this._hidden.filter(w => windows.includes(w) && w.minimized);
         if (back.length > 0) {
@@ -129,45 +133,30 @@ class SarquenDesktop {
             this._hidden = windows.filter(w => !w.minimized && w.can_minimize());
             this._hidden.forEach(w => w.minimize());
         }
-        invocation.return_value(null);
     }
 
     // The keyboard finds the key of the keysym on the user's layout, with the
     // modifiers its level needs.
-    KeyAsync([keysym, pressed], invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _Key(keysym, pressed) {
         this._keyboard.notify_keyval(Clutter.CURRENT_TIME, keysym,
             pressed ? Clutter.KeyState.PRESSED : Clutter.KeyState.RELEASED);
-        invocation.return_value(null);
     }
 
-    PointerButtonAsync([button, pressed], invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _PointerButton(button, pressed) {
         this._pointer.notify_button(Clutter.CURRENT_TIME, button,
             pressed ? Clutter.ButtonState.PRESSED : Clutter.ButtonState.RELEASED);
-        invocation.return_value(null);
     }
 
-    PointerMoveAsync([dx, dy], invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _PointerMove(dx, dy) {
         this._pointer.notify_relative_motion(Clutter.CURRENT_TIME, dx, dy);
-        invocation.return_value(null);
     }
 
-    PointerMoveToAsync([x, y], invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _PointerMoveTo(x, y) {
         this._pointer.notify_absolute_motion(Clutter.CURRENT_TIME, x, y);
-        invocation.return_value(null);
     }
 
-    PointerPositionAsync(params, invocation) {
-        if (!this._allowed(invocation))
-            return;
+    _PointerPosition() {
         const [x, y] = global.get_pointer();
-        invocation.return_value(new GLib.Variant('(ii)', [x, y]));
+        return [x, y];
     }
 }
