@@ -2,11 +2,14 @@
 
 #include "platform/desktop/DesktopChoice.h"
 #include "platform/gnome/GnomeDesktop.h"
-#include "platform/input/UinputDesktop.h"
+#include "platform/input/RoutedDesktop.h"
+#include "platform/input/UinputInput.h"
 #include "platform/kde/KwinDesktop.h"
+#include "platform/portal/RemoteDesktopPortal.h"
 #include "platform/wlroots/WlrootsDesktop.h"
 #include "platform/x11/X11Desktop.h"
 
+#include <QDir>
 #include <QProcessEnvironment>
 #include <cstdio>
 
@@ -65,9 +68,39 @@ std::unique_ptr<platform::Desktop> nativeDesktop(platform::DesktopKind kind,
     return nullptr;
 }
 
+// Where the desktop portal's token for typing and pointing without asking is kept.
+QString portalTokenFile()
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty())
+        state = QDir::home().filePath(QStringLiteral(".local/state"));
+    return QDir(state).filePath(QStringLiteral("ombrel-sarquen/remote-desktop-token"));
+}
+
+// Keys and the pointer through the program's kernel devices where the user may make
+// them, else through the desktop portal; null, with why added to `reasons`, when
+// neither works.
+std::unique_ptr<platform::KeysAndPointer> otherInput(Reasons& reasons,
+                                                     std::function<void(const QString&)> tell)
+{
+    auto devices = std::make_unique<platform::UinputInput>();
+    if (devices->problem().isEmpty())
+        return devices;
+    auto portal = std::make_unique<platform::RemoteDesktopPortal>(
+        QDBusConnection::sessionBus(), portalTokenFile(), std::move(tell));
+    if (portal->problem().isEmpty())
+        return portal;
+    for (QString* why : {&reasons.keys, &reasons.pointer})
+        if (!why->isEmpty())
+            *why += QStringLiteral(", the program cannot make input devices of its own: %1, and "
+                                   "%2")
+                        .arg(devices->problem(), portal->problem());
+    return nullptr;
+}
+
 } // namespace
 
-ChosenDesktop chooseDesktop(platform::X11Desktop& x11)
+ChosenDesktop chooseDesktop(platform::X11Desktop& x11, std::function<void(const QString&)> tell)
 {
     const platform::DesktopChoice choice =
         platform::chooseDesktop(QProcessEnvironment::systemEnvironment());
@@ -78,20 +111,17 @@ ChosenDesktop chooseDesktop(platform::X11Desktop& x11)
         return chosen;
     Reasons reasons;
     chosen.native = nativeDesktop(choice.kind, x11, reasons);
-    // Keys and the pointer the compositor does not take go through the program's kernel
-    // devices where the user may make them.
-    if (chosen.native && (!reasons.keys.isEmpty() || !reasons.pointer.isEmpty())) {
-        auto devices = std::make_unique<platform::UinputDesktop>(*chosen.native);
-        if (devices->problem().isEmpty()) {
+    // Keys and the pointer the compositor does not take (or all of them, where the
+    // program cannot speak to it) go another way where there is one.
+    if (choice.kind != platform::DesktopKind::X11 &&
+        (!reasons.keys.isEmpty() || !reasons.pointer.isEmpty())) {
+        chosen.input = otherInput(reasons, std::move(tell));
+        if (chosen.input) {
             reasons.keys.clear();
             reasons.pointer.clear();
-            chosen.withDevices = std::move(devices);
-        } else {
-            for (QString* why : {&reasons.keys, &reasons.pointer})
-                if (!why->isEmpty())
-                    *why += QStringLiteral(", and the program cannot make input devices of its "
-                                           "own: ") +
-                            devices->problem();
+            chosen.routed = std::make_unique<platform::RoutedDesktop>(
+                chosen.native ? *chosen.native : static_cast<platform::Desktop&>(x11),
+                *chosen.input);
         }
     }
     chosen.limits = {xwaylandOnly(QStringLiteral("Window commands"), reasons.windows),

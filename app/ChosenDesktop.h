@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/desktop/LimitedDesktop.h"
+#include "platform/input/KeysAndPointer.h"
 
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -12,18 +14,22 @@ class X11Desktop;
 struct ChosenDesktop
 {
     std::unique_ptr<platform::Desktop> native; // null: the X11 desktop
-    // The native desktop with keys and pointer through the program's kernel devices,
-    // where the compositor does not take them itself; null where it does.
-    std::unique_ptr<platform::Desktop> withDevices;
+    // Keys and the pointer where the compositor does not take them itself: the
+    // program's kernel devices, or the desktop portal's remote control; else null.
+    std::unique_ptr<platform::KeysAndPointer> input;
+    // The native (or X11) desktop's window commands with that input; null without it.
+    std::unique_ptr<platform::Desktop> routed;
     platform::DesktopLimits limits;
 
-    platform::Desktop* desktop() const { return withDevices ? withDevices.get() : native.get(); }
+    platform::Desktop* desktop() const { return routed ? routed.get() : native.get(); }
 };
 
 // The compositor's own interfaces where the program speaks them (wlroots, KWin, the
 // program's GNOME Shell extension), else the X11 desktop `x11` (XWayland's on a Wayland
 // desktop); keys and pointer through /dev/uinput where the compositor does not take
-// them and the user may. Says on standard error which; an X11 desktop the user chose
-// goes unsaid.
-// What is out of reach is in the limits, told when first used.
-ChosenDesktop chooseDesktop(platform::X11Desktop& x11);
+// them and the user may, else through the desktop portal. Says on standard error which;
+// an X11 desktop the user chose goes unsaid.
+// What is out of reach is in the limits, told when first used; `tell` hears what turns
+// out later to be out of reach (the user says no to the portal's question).
+ChosenDesktop chooseDesktop(platform::X11Desktop& x11,
+                            std::function<void(const QString&)> tell = {});

@@ -108,13 +108,14 @@ int Main(int argc, char** argv)
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
     platform::X11Desktop x11Desktop;
-    const ChosenDesktop chosen = chooseDesktop(x11Desktop);
     frmLaunch* window = nullptr;
+    const auto tell = [&window](const QString& limit) {
+        if (window)
+            window->showDesktopNotice(limit);
+    };
+    const ChosenDesktop chosen = chooseDesktop(x11Desktop, tell);
     platform::LimitedDesktop desktop(chosen.desktop() ? *chosen.desktop() : x11Desktop,
-                                     chosen.limits, [&window](const QString& limit) {
-                                         if (window)
-                                             window->showDesktopNotice(limit);
-                                     });
+                                     chosen.limits, tell);
     platform::ProcessShell shell;
     platform::PulseAudio audio;
     platform::LogindSession session;

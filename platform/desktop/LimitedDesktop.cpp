@@ -76,7 +76,15 @@ void LimitedDesktop::keyEvent(int virtualKey, bool down)
 bool LimitedDesktop::typeCharacter(char32_t character)
 {
     used(limits_.keys);
-    return desktop_.typeCharacter(character);
+    const bool typed = desktop_.typeCharacter(character);
+    if (!typed && !toldUntyped_) {
+        toldUntyped_ = true;
+        if (tell_)
+            tell_(QStringLiteral("\u201C%1\u201D could not be typed and was left out: the keyboard "
+                                 "layout has no key for it.")
+                      .arg(QString::fromUcs4(&character, 1)));
+    }
+    return typed;
 }
 
 void LimitedDesktop::syncInput()

@@ -20,7 +20,8 @@ struct DesktopLimits
 
 // Passes every request on to the desktop it wraps, and the first time a kind of
 // command with a limit is used, hands that limit to `tell`: the user hears why
-// "Close Window" or a typing script did nothing, once, when it matters.
+// "Close Window" or a typing script did nothing, once, when it matters. The first
+// character the keyboard cannot type is told the same way.
 class LimitedDesktop : public Desktop
 {
 public:
@@ -51,6 +52,8 @@ private:
 
     Desktop& desktop_;
     DesktopLimits limits_;
+    // Whether a character typed went missing before: said once.
+    bool toldUntyped_ = false;
     std::function<void(const QString&)> tell_;
 };
 

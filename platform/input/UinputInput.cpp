@@ -1,36 +1,20 @@
 #include "platform/input/UinputInput.h"
 
-#include "platform/wayland/SeatKeymap.h"
-
 #include <QByteArray>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
-#include <linux/input-event-codes.h>
 #include <unistd.h>
-#include <wayland-client.h>
 
 namespace platform {
 
 namespace {
 
-constexpr std::uint32_t kSeatVersion = 1;
 // The pointer's range on each axis: the outputs' box is spread over it.
 constexpr int kAbsMax = 65535;
-
-void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-              std::uint32_t version)
-{
-    static_cast<UinputInput*>(data)->addGlobal(registry, name, interface, version);
-}
-
-void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
-
-const wl_registry_listener kRegistryListener{onGlobal, onGlobalRemove};
 
 // Makes the device `make` describes on the uinput file `fd`; null with `error` set when
 // the kernel would not.
@@ -55,7 +39,6 @@ void sync(libevdev_uinput* device)
 } // namespace
 
 UinputInput::UinputInput(const QString& display, const QString& device)
-    : typing_(layout_, [this](std::uint32_t code, bool down) { key(code, down); })
 {
     const QByteArray path = device.toLocal8Bit();
     if (access(path.constData(), W_OK) != 0) {
@@ -66,24 +49,17 @@ UinputInput::UinputInput(const QString& display, const QString& device)
                              .arg(device);
         return;
     }
-    const QByteArray name = display.toLocal8Bit();
-    display_ = wl_display_connect(display.isEmpty() ? nullptr : name.constData());
-    if (!display_) {
+    layout_ = std::make_unique<WaylandLayout>(display);
+    if (!layout_->display()) {
         problem_ = QStringLiteral("cannot connect to the Wayland compositor for its keymap");
         return;
     }
-    registry_ = wl_display_get_registry(display_);
-    wl_registry_add_listener(registry_, &kRegistryListener, this);
-    wl_display_roundtrip(display_);
-    if (seat_)
-        keymap_ = std::make_unique<SeatKeymap>(seat_, layout_);
-    // The keymap, and the outputs' geometry.
-    wl_display_roundtrip(display_);
-    wl_display_roundtrip(display_);
-    if (!layout_.loaded()) {
+    if (!layout_->keys().loaded()) {
         problem_ = QStringLiteral("the compositor gave no keyboard layout to type with");
         return;
     }
+    typing_ = std::make_unique<LayoutTyping>(
+        layout_->keys(), [this](std::uint32_t code, bool down) { key(code, down); });
     int error = 0;
     const int keyboardFd = open(path.constData(), O_RDWR | O_CLOEXEC);
     keyboard_ = makeDevice(
@@ -129,14 +105,6 @@ UinputInput::~UinputInput()
             close(fd);
         }
     }
-    keymap_.reset();
-    outputs_.clear();
-    if (seat_)
-        wl_seat_destroy(seat_);
-    if (registry_)
-        wl_registry_destroy(registry_);
-    if (display_)
-        wl_display_disconnect(display_);
 }
 
 QString UinputInput::keyboardNode() const
@@ -149,16 +117,6 @@ QString UinputInput::pointerNode() const
     return pointer_ ? QString::fromLocal8Bit(libevdev_uinput_get_devnode(pointer_)) : QString();
 }
 
-void UinputInput::addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
-                            std::uint32_t version)
-{
-    if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_)
-        seat_ = static_cast<wl_seat*>(
-            wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, kSeatVersion)));
-    else
-        outputs_.bind(registry, name, interface, version);
-}
-
 void UinputInput::key(std::uint32_t code, bool down)
 {
     libevdev_uinput_write_event(keyboard_, EV_KEY, code, down ? 1 : 0);
@@ -168,22 +126,19 @@ void UinputInput::key(std::uint32_t code, bool down)
 void UinputInput::keyEvent(int virtualKey, bool down)
 {
     if (keyboard_)
-        typing_.keyEvent(virtualKey, down);
+        typing_->keyEvent(virtualKey, down);
 }
 
 bool UinputInput::typeCharacter(char32_t character)
 {
-    return keyboard_ && typing_.typeCharacter(character);
+    return keyboard_ && typing_->typeCharacter(character);
 }
 
 void UinputInput::button(MouseButton which, bool down)
 {
     if (!pointer_)
         return;
-    const unsigned code = which == MouseButton::Left    ? BTN_LEFT
-                          : which == MouseButton::Right ? BTN_RIGHT
-                                                        : BTN_MIDDLE;
-    libevdev_uinput_write_event(pointer_, EV_KEY, code, down ? 1 : 0);
+    libevdev_uinput_write_event(pointer_, EV_KEY, evdevButton(which), down ? 1 : 0);
     sync(pointer_);
 }
 
@@ -194,10 +149,10 @@ void UinputInput::move(int dx, int dy)
 
 void UinputInput::moveTo(int x, int y)
 {
-    const QRect screen = outputs_.box();
-    if (!pointer_ || !screen.isValid())
+    if (!pointer_ || !layout_->outputs().box().isValid())
         return;
-    position_ = outputs_.inside(QPoint(x, y));
+    const QRect screen = layout_->outputs().box();
+    position_ = layout_->outputs().inside(QPoint(x, y));
     // Pixels to the device's range: the first pixel to 0, the last to the maximum.
     const auto scale = [](int offset, int size) {
         return size > 1 ? static_cast<int>(static_cast<long long>(offset) * kAbsMax / (size - 1))

@@ -1,22 +1,16 @@
 #pragma once
 
-#include "platform/desktop/Desktop.h"
-#include "platform/input/LayoutKeys.h"
+#include "platform/input/KeysAndPointer.h"
 #include "platform/input/LayoutTyping.h"
-#include "platform/wayland/WaylandOutputs.h"
+#include "platform/wayland/WaylandLayout.h"
 
 #include <QPoint>
 #include <QString>
 #include <memory>
 
 struct libevdev_uinput;
-struct wl_display;
-struct wl_registry;
-struct wl_seat;
 
 namespace platform {
-
-class SeatKeymap;
 
 // Keys and the pointer through two input devices the program makes in the kernel
 // (/dev/uinput): every compositor takes them as it takes a real keyboard and mouse.
@@ -25,14 +19,14 @@ class SeatKeymap;
 // absolute mouse, as a virtual machine's tablet, spread over all the outputs, so that it
 // lands on the point asked for whatever the pointer acceleration. Needs write access to
 // /dev/uinput (group input, or a udev rule).
-class UinputInput
+class UinputInput : public KeysAndPointer
 {
 public:
     // Reads the keymap and the outputs from the compositor named by WAYLAND_DISPLAY (or
     // `display` when given); `device` is the uinput device file.
     explicit UinputInput(const QString& display = QString(),
                          const QString& device = QStringLiteral("/dev/uinput"));
-    ~UinputInput();
+    ~UinputInput() override;
     UinputInput(const UinputInput&) = delete;
     UinputInput& operator=(const UinputInput&) = delete;
 
@@ -42,26 +36,18 @@ public:
     QString keyboardNode() const;
     QString pointerNode() const;
 
-    void keyEvent(int virtualKey, bool down);
-    bool typeCharacter(char32_t character);
-    void button(MouseButton button, bool down);
-    void move(int dx, int dy);
-    void moveTo(int x, int y);
-    QPoint position() const { return position_; }
-
-    void addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
-                   std::uint32_t version);
+    void keyEvent(int virtualKey, bool down) override;
+    bool typeCharacter(char32_t character) override;
+    void button(MouseButton button, bool down) override;
+    void move(int dx, int dy) override;
+    void moveTo(int x, int y) override;
+    QPoint position() const override { return position_; }
 
 private:
     void key(std::uint32_t code, bool down);
 
-    wl_display* display_ = nullptr;
-    wl_registry* registry_ = nullptr;
-    wl_seat* seat_ = nullptr;
-    std::unique_ptr<SeatKeymap> keymap_;
-    WaylandOutputs outputs_;
-    LayoutKeys layout_;
-    LayoutTyping typing_;
+    std::unique_ptr<WaylandLayout> layout_;
+    std::unique_ptr<LayoutTyping> typing_;
     libevdev_uinput* keyboard_ = nullptr;
     libevdev_uinput* pointer_ = nullptr;
     QPoint position_;

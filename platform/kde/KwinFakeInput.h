@@ -1,23 +1,16 @@
 #pragma once
 
 #include "platform/desktop/Desktop.h"
-#include "platform/input/LayoutKeys.h"
 #include "platform/input/LayoutTyping.h"
-#include "platform/wayland/WaylandOutputs.h"
+#include "platform/wayland/WaylandLayout.h"
 
 #include <QPoint>
 #include <QString>
 #include <cstdint>
-#include <memory>
 
-struct wl_display;
-struct wl_registry;
-struct wl_seat;
 struct org_kde_kwin_fake_input;
 
 namespace platform {
-
-class SeatKeymap;
 
 // Keys and the pointer through KWin's fake-input interface: they reach whichever
 // window KWin gives them to, native Wayland programs and XWayland ones alike. The keys
@@ -37,7 +30,7 @@ public:
     // Empty when keys and the pointer work; else why not, in words.
     QString problem() const { return problem_; }
     // The keyboard layout the user has switched to (KWin's layout index).
-    void setLayout(std::uint32_t layout) { layout_.setLayout(layout); }
+    void setLayout(std::uint32_t layout) { layout_.keys().setLayout(layout); }
 
     // As the desktop's keyEvent: a modifier goes down or up as asked, any other key is
     // tapped when it goes down.
@@ -53,19 +46,11 @@ public:
     // Where the pointer was last sent: Wayland tells no program where it is.
     QPoint position() const { return position_; }
 
-    // Callbacks of the compositor's events; public for the C listeners only.
-    void addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
-                   std::uint32_t version);
-
 private:
-    wl_display* display_ = nullptr;
-    wl_registry* registry_ = nullptr;
-    wl_seat* seat_ = nullptr;
-    std::unique_ptr<SeatKeymap> keymap_;
+    // Bound while the layout reads the compositor's globals: before it.
     org_kde_kwin_fake_input* input_ = nullptr;
     std::uint32_t inputVersion_ = 0;
-    WaylandOutputs outputs_;
-    LayoutKeys layout_;
+    WaylandLayout layout_;
     LayoutTyping typing_;
     QPoint position_;
     QString problem_;

@@ -24,4 +24,13 @@ TEST(LimitedDesktop, TellsEachLimitOnceWhenFirstUsed)
     EXPECT_EQ(told, QStringList({QStringLiteral("no windows"), QStringLiteral("no pointer")}));
     EXPECT_EQ(fake.calls.join(QStringLiteral(", ")),
               QStringLiteral("key 0x41 down, type a, close 0, move 1 2, mouse left down"));
+
+    // A character the layout has no key for is said once, the first one named.
+    fake.untypable = U"жш";
+    told.clear();
+    EXPECT_FALSE(desktop.typeCharacter(U'ж'));
+    EXPECT_FALSE(desktop.typeCharacter(U'ш'));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told.first().startsWith(QStringLiteral("\u201C\u0436\u201D could not be typed")))
+        << told.first().toStdString();
 }

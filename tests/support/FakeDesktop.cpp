@@ -51,7 +51,7 @@ void FakeDesktop::keyEvent(int virtualKey, bool down)
 bool FakeDesktop::typeCharacter(char32_t character)
 {
     record(QStringLiteral("type %1").arg(QString::fromUcs4(&character, 1)));
-    return true;
+    return untypable.find(character) == std::u32string::npos;
 }
 
 void FakeDesktop::mouseButton(MouseButton button, bool down)

@@ -6,6 +6,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QStringList>
+#include <string>
 
 // Fakes of the desktop services that record every request in `calls`, in order, as
 // short texts ("minimize 7", "key 0x5b down", "beep", ...), in a shared journal when
@@ -42,6 +43,8 @@ public:
     platform::WindowId active = 0;
     std::vector<platform::WindowId> recentUse;
     bool showsDesktopItself = false;
+    // Characters the keyboard has no key for: typeCharacter refuses them.
+    std::u32string untypable;
     QPoint pointer;
 };
 

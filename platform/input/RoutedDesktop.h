@@ -1,23 +1,15 @@
 #pragma once
 
 #include "platform/desktop/Desktop.h"
-#include "platform/input/UinputInput.h"
+#include "platform/input/KeysAndPointer.h"
 
 namespace platform {
 
-// Keys and the pointer through the program's own kernel input devices (UinputInput);
-// the window commands go to `windows`.
-class UinputDesktop : public Desktop
+// The window commands of `windows`, with keys and the pointer through `input`.
+class RoutedDesktop : public Desktop
 {
 public:
-    UinputDesktop(Desktop& windows, const QString& display = QString(),
-                  const QString& device = QStringLiteral("/dev/uinput"))
-        : windows_(windows), input_(display, device)
-    {
-    }
-
-    QString problem() const { return input_.problem(); }
-    const UinputInput& input() const { return input_; }
+    RoutedDesktop(Desktop& windows, KeysAndPointer& input) : windows_(windows), input_(input) {}
 
     WindowId activeWindow() override { return windows_.activeWindow(); }
     void minimizeWindow(WindowId window) override { windows_.minimizeWindow(window); }
@@ -30,7 +22,7 @@ public:
 
     void keyEvent(int virtualKey, bool down) override { input_.keyEvent(virtualKey, down); }
     bool typeCharacter(char32_t character) override { return input_.typeCharacter(character); }
-    // The kernel passes each event on as it is written.
+    // Both ways pass each event on as it is sent.
     void syncInput() override {}
     void mouseButton(MouseButton button, bool down) override { input_.button(button, down); }
     void moveMouse(int dx, int dy) override { input_.move(dx, dy); }
@@ -39,7 +31,7 @@ public:
 
 private:
     Desktop& windows_;
-    UinputInput input_;
+    KeysAndPointer& input_;
 };
 
 } // namespace platform
