@@ -22,8 +22,9 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
     espeak-ng sox pocketsphinx clang sway foot)
   # A headless KWin and GNOME Shell for the tests of those desktops, without the rest of
-  # the desktop they recommend.
-  lean+=(kwin-wayland gnome-shell qt6-wayland)
+  # the desktop they recommend; KDE's desktop portal (a Qt 5 program) for typing through it.
+  lean+=(kwin-wayland gnome-shell qt6-wayland xdg-desktop-portal xdg-desktop-portal-kde
+    qtwayland5)
   # A private sound server for the playback tests. Desktops that run PipeWire's
   # replacement keep it: the two packages exclude each other.
   if ! installed pipewire-pulse; then

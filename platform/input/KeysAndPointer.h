@@ -30,8 +30,9 @@ public:
 // The kernel's code of a mouse button.
 inline std::uint32_t evdevButton(MouseButton button)
 {
-    return button == MouseButton::Left ? BTN_LEFT : button == MouseButton::Right ? BTN_RIGHT
-                                                                                 : BTN_MIDDLE;
+    return button == MouseButton::Left    ? BTN_LEFT
+           : button == MouseButton::Right ? BTN_RIGHT
+                                          : BTN_MIDDLE;
 }
 
 } // namespace platform

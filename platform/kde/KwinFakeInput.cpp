@@ -73,8 +73,9 @@ void KwinFakeInput::sync()
 
 void KwinFakeInput::button(MouseButton which, bool down)
 {
-    org_kde_kwin_fake_input_button(
-        input_, evdevButton(which), down ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    org_kde_kwin_fake_input_button(input_, evdevButton(which),
+                                   down ? WL_POINTER_BUTTON_STATE_PRESSED
+                                        : WL_POINTER_BUTTON_STATE_RELEASED);
     wl_display_flush(layout_.display());
 }
 

@@ -28,6 +28,8 @@ constexpr uint kPointer = 2;
 constexpr uint kPersistUntilRevoked = 2;
 // What may wait for the user's answer: a script typing a page of text stays within it.
 constexpr std::size_t kMostWaiting = 20000;
+// How long one key or pointer event may take the portal to pass on.
+constexpr int kNotifyWait = 2000;
 // A restore token is a short identifier; anything longer in the file is not one.
 constexpr qint64 kLongestToken = 1024;
 
@@ -101,8 +103,8 @@ RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus, QString tokenFile,
 RemoteDesktopPortal::~RemoteDesktopPortal()
 {
     if (!session_.isEmpty())
-        bus_.send(QDBusMessage::createMethodCall(kService, session_, kSession,
-                                                 QStringLiteral("Close")));
+        bus_.send(
+            QDBusMessage::createMethodCall(kService, session_, kSession, QStringLiteral("Close")));
 }
 
 void RemoteDesktopPortal::send(std::function<void()> event)
@@ -223,7 +225,9 @@ void RemoteDesktopPortal::notify(const QString& method, const QVariantList& valu
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call.setArguments(QVariantList{QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap()} +
                       values);
-    bus_.send(call);
+    // The portal may handle calls side by side; waiting for each answer keeps a key's
+    // modifiers ahead of it.
+    bus_.call(call, QDBus::Block, kNotifyWait);
 }
 
 void RemoteDesktopPortal::key(std::uint32_t code, bool down)

@@ -35,11 +35,11 @@ bool FakeRemoteDesktop::registerOn(const QString& address)
         this,
         [&] {
             bus_ = QDBusConnection::connectToBus(address, QStringLiteral("fake-remote-desktop"));
-            registered = bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"),
-                                             this,
-                                             QDBusConnection::ExportAllSlots |
-                                                 QDBusConnection::ExportAllProperties) &&
-                         bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+            registered =
+                bus_.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                                    QDBusConnection::ExportAllSlots |
+                                        QDBusConnection::ExportAllProperties) &&
+                bus_.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
         },
         Qt::BlockingQueuedConnection);
     return registered;
@@ -91,8 +91,7 @@ QDBusObjectPath FakeRemoteDesktop::CreateSession(const QVariantMap& options)
     return respond(options, 0, {{QStringLiteral("session_handle"), session_}});
 }
 
-QDBusObjectPath FakeRemoteDesktop::SelectDevices(const QDBusObjectPath&,
-                                                 const QVariantMap& options)
+QDBusObjectPath FakeRemoteDesktop::SelectDevices(const QDBusObjectPath&, const QVariantMap& options)
 {
     record(QStringLiteral("SelectDevices types=%1 persist=%2 token=%3")
                .arg(options.value(QStringLiteral("types")).toUInt())
@@ -105,9 +104,9 @@ QDBusObjectPath FakeRemoteDesktop::Start(const QDBusObjectPath&, const QString&,
                                          const QVariantMap& options)
 {
     record(QStringLiteral("Start"));
-    return respond(options, answer_,
-                   {{QStringLiteral("devices"), 3U},
-                    {QStringLiteral("restore_token"), restoreToken_}});
+    return respond(
+        options, answer_,
+        {{QStringLiteral("devices"), 3U}, {QStringLiteral("restore_token"), restoreToken_}});
 }
 
 void FakeRemoteDesktop::NotifyKeyboardKeycode(const QDBusObjectPath&, const QVariantMap&,
@@ -122,8 +121,8 @@ void FakeRemoteDesktop::NotifyPointerMotion(const QDBusObjectPath&, const QVaria
     record(QStringLiteral("motion %1 %2").arg(dx).arg(dy));
 }
 
-void FakeRemoteDesktop::NotifyPointerButton(const QDBusObjectPath&, const QVariantMap&,
-                                            int button, uint state)
+void FakeRemoteDesktop::NotifyPointerButton(const QDBusObjectPath&, const QVariantMap&, int button,
+                                            uint state)
 {
     record(QStringLiteral("button %1 %2").arg(button).arg(state));
 }

@@ -43,8 +43,8 @@ public slots:
                                int keycode, uint state);
     void NotifyPointerMotion(const QDBusObjectPath& session, const QVariantMap& options, double dx,
                              double dy);
-    void NotifyPointerButton(const QDBusObjectPath& session, const QVariantMap& options,
-                             int button, uint state);
+    void NotifyPointerButton(const QDBusObjectPath& session, const QVariantMap& options, int button,
+                             uint state);
 
 private:
     // The request object for the caller's `options`, answered with `response` and

@@ -42,7 +42,7 @@ GnomeSession::GnomeSession()
         return;
     }
     environment_.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), system);
-    startCompositor(shell,
+    startCompositor(QStringLiteral("GNOME"), shell,
                     {QStringLiteral("--headless"), QStringLiteral("--wayland"),
                      QStringLiteral("--no-x11"), QStringLiteral("--virtual-monitor"),
                      QStringLiteral("1024x768"), QStringLiteral("--wayland-display"), display()},

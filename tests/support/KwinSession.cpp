@@ -34,7 +34,7 @@ KwinSession::KwinSession()
         return;
     }
     startCompositor(
-        copy,
+        QStringLiteral("KDE"), copy,
         {QStringLiteral("--virtual"), QStringLiteral("--socket"), display(),
          QStringLiteral("--width"), QStringLiteral("800"), QStringLiteral("--height"),
          QStringLiteral("600")},

@@ -2,6 +2,8 @@
 
 #include "tests/support/WaitUntil.h"
 
+#include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,8 +58,8 @@ QString WaylandSession::startBus(const QString& name)
     return waitUntil([&] { return QFile::exists(socket); }) ? address : QString();
 }
 
-bool WaylandSession::startCompositor(const QString& program, const QStringList& arguments,
-                                     const std::function<bool()>& up)
+bool WaylandSession::startCompositor(const QString& desktop, const QString& program,
+                                     const QStringList& arguments, const std::function<bool()>& up)
 {
     const QString address = startBus(QStringLiteral("bus"));
     busAddress_ = address;
@@ -77,7 +79,27 @@ bool WaylandSession::startCompositor(const QString& program, const QStringList& 
     }
     environment_.insert(QStringLiteral("WAYLAND_DISPLAY"), display());
     environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    // Services the bus starts from now on (the desktop portal) are clients of the
+    // compositor too.
+    QDBusMessage update = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
+    const QMap<QString, QString> clients{
+        {QStringLiteral("WAYLAND_DISPLAY"), display()},
+        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland")},
+        {QStringLiteral("XDG_CURRENT_DESKTOP"), desktop}};
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    update << QVariant::fromValue(clients);
+    bus().call(update);
     return true;
+}
+
+bool WaylandSession::waitForOutput(QProcess* window, const QByteArray& text, QByteArray& printed)
+{
+    return waitForEvents([&] {
+        printed += window->readAllStandardOutput();
+        return printed.contains(text);
+    });
 }
 
 bool WaylandSession::writeFile(const QString& name, const QString& text)

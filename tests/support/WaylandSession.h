@@ -31,6 +31,8 @@ public:
     // whenever it changes, and "press N" when mouse button N goes down. It stays until
     // closed.
     QProcess* startWindow(const QString& title);
+    // Waits until what `window` has printed, gathered in `printed`, holds `text`.
+    static bool waitForOutput(QProcess* window, const QByteArray& text, QByteArray& printed);
 
 protected:
     // Prepares the environment of the session's processes: the runtime folder as home
@@ -43,10 +45,10 @@ protected:
     // it starts (dconf, ...) run in the session's environment, so that they keep their
     // files in the session's folder.
     QString startBus(const QString& name);
-    // Starts the compositor as `program` with `arguments`, and waits until `up` holds;
-    // false when it does not.
-    bool startCompositor(const QString& program, const QStringList& arguments,
-                         const std::function<bool()>& up);
+    // Starts the compositor of the desktop `desktop` (as XDG_CURRENT_DESKTOP names it) as
+    // `program` with `arguments`, and waits until `up` holds; false when it does not.
+    bool startCompositor(const QString& desktop, const QString& program,
+                         const QStringList& arguments, const std::function<bool()>& up);
     // Writes `text` to the file `name` under the session's home folder.
     bool writeFile(const QString& name, const QString& text);
 

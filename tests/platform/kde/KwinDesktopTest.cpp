@@ -79,11 +79,8 @@ TEST_F(KwinDesktopTest, KeysAndClicksReachTheActiveWindowOnTheUsersLayout)
     QProcess* target = nullptr;
     ASSERT_NE(open(QStringLiteral("sarquen-typing"), &target), 0U);
     QByteArray printed;
-    const auto prints = [&](const QByteArray& line) {
-        return waitForEvents([&] {
-            printed += target->readAllStandardOutput();
-            return printed.contains(line);
-        });
+    const auto prints = [&](const QByteArray& text) {
+        return WaylandSession::waitForOutput(target, text, printed);
     };
     // Keys sent before the window has taken the focus would be lost.
     ASSERT_TRUE(prints("focus\n")) << printed.toStdString();
