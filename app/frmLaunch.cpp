@@ -431,6 +431,9 @@ void frmLaunch::showDesktopNotice(const QString& notice)
     const int needed = layout()->totalHeightForWidth(width());
     if (needed > height())
         resize(width(), needed);
+    // Hidden in the tray, the window would keep the notice to itself.
+    if (!isVisible() || isMinimized())
+        perchly_->showMessage(windowTitle(), notice);
 }
 
 void frmLaunch::showHeard(const QString& what)

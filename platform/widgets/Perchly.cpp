@@ -56,3 +56,11 @@ bool Perchly::available()
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
+
+void Perchly::showMessage(const QString& title, const QString& text)
+{
+    if (!shown_)
+        return;
+    lastMessage_ = text;
+    icon_->showMessage(title, text, QSystemTrayIcon::Information);
+}

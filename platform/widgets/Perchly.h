@@ -23,6 +23,10 @@ public:
     bool show() const { return shown_; }
     // Whether the desktop has a notification area to show the icon in.
     static bool available();
+    // A message from the icon (a balloon, or the desktop's notification), while the
+    // icon is shown; the last one stays readable.
+    void showMessage(const QString& title, const QString& text);
+    QString lastMessage() const { return lastMessage_; }
 
 signals:
     void mouseButton(int button);
@@ -31,4 +35,5 @@ signals:
 private:
     QSystemTrayIcon* icon_;
     bool shown_ = false;
+    QString lastMessage_;
 };

@@ -258,6 +258,21 @@ TEST_F(MainWindowTest, HideButtonHidesAndKeepsTheProgramRunning)
     EXPECT_TRUE(recognizer->isRecognising());
 }
 
+// A notice of what the desktop cannot do shows in the window; with the window hidden in
+// the tray, the tray icon brings it too.
+TEST_F(MainWindowTest, DesktopNoticesReachAUserWhoHidTheWindow)
+{
+    frmLaunch& w = loaded();
+    w.tray()->setShow(true);
+    w.show();
+    w.showDesktopNotice(QStringLiteral("shown"));
+    EXPECT_EQ(w.tray()->lastMessage(), QString());
+    w.hide();
+    w.showDesktopNotice(QStringLiteral("hidden"));
+    EXPECT_EQ(control<QLabel>("lblHeard")->text(), QStringLiteral("hidden"));
+    EXPECT_EQ(w.tray()->lastMessage(), QStringLiteral("hidden"));
+}
+
 TEST_F(MainWindowTest, StartedAgainTheWindowComesForwardAsTheSwitchSays)
 {
     frmLaunch& w = loaded();
