@@ -79,10 +79,21 @@ std::optional<LayoutKey> LayoutKeys::find(std::uint32_t keysym)
     const auto known = found_.find(keysym);
     if (known != found_.end())
         return known->second;
-    return found_[keysym] = search(keysym);
+    return found_[keysym] = search(keysym, layout_);
 }
 
-std::optional<LayoutKey> LayoutKeys::search(std::uint32_t keysym) const
+std::optional<std::uint32_t> LayoutKeys::layoutWith(std::uint32_t keysym) const
+{
+    if (!keymap_)
+        return std::nullopt;
+    for (xkb_layout_index_t layout = 0; layout < xkb_keymap_num_layouts(keymap_); ++layout) {
+        if (layout != layout_ && search(keysym, layout))
+            return layout;
+    }
+    return std::nullopt;
+}
+
+std::optional<LayoutKey> LayoutKeys::search(std::uint32_t keysym, std::uint32_t layout) const
 {
     // The keys of an ordinary keyboard first: X11 programs (under XWayland too) receive
     // no key code past 255, and the keys above are seldom what a user would press.
@@ -91,22 +102,22 @@ std::optional<LayoutKey> LayoutKeys::search(std::uint32_t keysym) const
     const xkb_keycode_t last = xkb_keymap_max_keycode(keymap_);
     for (const auto& [from, to] : {std::pair{first, std::min<xkb_keycode_t>(last, kLastX11Key)},
                                    std::pair{kLastX11Key + 1, last}}) {
-        if (std::optional<LayoutKey> found = search(keysym, from, to))
+        if (std::optional<LayoutKey> found = search(keysym, layout, from, to))
             return found;
     }
     return std::nullopt;
 }
 
-std::optional<LayoutKey> LayoutKeys::search(std::uint32_t keysym, std::uint32_t from,
-                                            std::uint32_t to) const
+std::optional<LayoutKey> LayoutKeys::search(std::uint32_t keysym, std::uint32_t layout,
+                                            std::uint32_t from, std::uint32_t to) const
 {
-    // Each set of modifiers held, fewest first, on the current layout: the keysym the
+    // Each set of modifiers held, fewest first, on the layout: the keysym the
     // keymap itself gives each key then, as a keyboard would type it.
     for (const std::vector<std::uint32_t>& modifiers : modifierSets_) {
         xkb_state* state = xkb_state_new(keymap_);
         if (!state)
             return std::nullopt;
-        xkb_state_update_mask(state, 0, 0, 0, 0, 0, layout_);
+        xkb_state_update_mask(state, 0, 0, 0, 0, 0, layout);
         for (const xkb_keycode_t modifier : modifiers)
             xkb_state_update_key(state, modifier, XKB_KEY_DOWN);
         xkb_keycode_t found = 0;

@@ -40,11 +40,14 @@ public:
     // The key that types `keysym` on the current layout, with the fewest modifiers;
     // none when the layout has no key for it.
     std::optional<LayoutKey> find(std::uint32_t keysym);
+    // The first of the keymap's other layouts with a key for `keysym`; none when no
+    // other layout has one.
+    std::optional<std::uint32_t> layoutWith(std::uint32_t keysym) const;
 
 private:
-    std::optional<LayoutKey> search(std::uint32_t keysym) const;
+    std::optional<LayoutKey> search(std::uint32_t keysym, std::uint32_t layout) const;
     // Among the key codes from `from` to `to` (xkbcommon's numbers).
-    std::optional<LayoutKey> search(std::uint32_t keysym, std::uint32_t from,
+    std::optional<LayoutKey> search(std::uint32_t keysym, std::uint32_t layout, std::uint32_t from,
                                     std::uint32_t to) const;
 
     xkb_context* context_ = nullptr;

@@ -259,8 +259,19 @@ bool KwinDesktop::showDesktop()
 
 void KwinDesktop::layoutChanged(uint layout)
 {
+    layout_ = layout;
     if (input_)
         input_->setLayout(layout);
+}
+
+bool KwinDesktop::switchLayout(std::uint32_t layout)
+{
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.keyboard"), QStringLiteral("/Layouts"),
+        QStringLiteral("org.kde.KeyboardLayouts"), QStringLiteral("setLayout"));
+    ask << static_cast<uint>(layout);
+    const QDBusMessage answer = connection_.call(ask, QDBus::Block, 2000);
+    return answer.type() == QDBusMessage::ReplyMessage && answer.arguments().value(0).toBool();
 }
 
 void KwinDesktop::keyEvent(int virtualKey, bool down)
@@ -273,7 +284,20 @@ void KwinDesktop::keyEvent(int virtualKey, bool down)
 
 bool KwinDesktop::typeCharacter(char32_t character)
 {
-    return input_ ? input_->typeCharacter(character) : keysAndPointer_.typeCharacter(character);
+    if (!input_)
+        return keysAndPointer_.typeCharacter(character);
+    if (input_->typeCharacter(character))
+        return true;
+    const std::optional<std::uint32_t> other = input_->layoutWith(character);
+    if (!other || !switchLayout(*other))
+        return false;
+    input_->setLayout(*other);
+    const bool typed = input_->typeCharacter(character);
+    // The keys reach KWin before it switches back.
+    input_->sync();
+    switchLayout(layout_);
+    input_->setLayout(layout_);
+    return typed;
 }
 
 void KwinDesktop::syncInput()

@@ -44,7 +44,8 @@ private:
 // loads into KWin over D-Bus. One script stays and reports the windows whenever they
 // change; each command is a small script of its own, unloaded once it has run. Keys and
 // the pointer go through KWin's fake input where KWin allows it, else to
-// `keysAndPointer` (the X11 desktop of XWayland).
+// `keysAndPointer` (the X11 desktop of XWayland). A character the layout in use has no
+// key for is typed on another of the user's layouts that has one, switched to for it.
 class KwinDesktop : public QObject, public Desktop
 {
     Q_OBJECT
@@ -97,6 +98,8 @@ private slots:
 
 private:
     void takeReport(const QString& report);
+    // Switches KWin to the user's layout `layout`; false when KWin would not.
+    bool switchLayout(std::uint32_t layout);
     // Loads the script `text` as `name` and runs it; empty when it runs, else why not.
     QString runScript(const QString& name, const QString& text);
     void unloadScript(const QString& name);
@@ -106,6 +109,8 @@ private:
     Desktop& keysAndPointer_;
     std::unique_ptr<KwinFakeInput> input_;
     QString inputProblem_;
+    // The layout the user has switched to, as KWin last said.
+    std::uint32_t layout_ = 0;
     QDBusConnection connection_;
     QTemporaryDir scriptDir_;
     KwinCallBack callBack_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
@@ -64,6 +65,14 @@ void KwinFakeInput::keyEvent(int virtualKey, bool down)
 bool KwinFakeInput::typeCharacter(char32_t character)
 {
     return typing_.typeCharacter(character);
+}
+
+std::optional<std::uint32_t> KwinFakeInput::layoutWith(char32_t character) const
+{
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
+    if (keysym == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return layout_.keys().layoutWith(keysym);
 }
 
 void KwinFakeInput::sync()

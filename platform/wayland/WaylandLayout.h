@@ -35,6 +35,7 @@ public:
     // Null when the compositor could not be reached.
     wl_display* display() const { return display_; }
     LayoutKeys& keys() { return keys_; }
+    const LayoutKeys& keys() const { return keys_; }
     const WaylandOutputs& outputs() const { return outputs_; }
 
     // Callback of the registry; public for the C listener only.

@@ -22,14 +22,15 @@ KwinSession::KwinSession()
         return;
     }
     // KWin lets a program type and point only when a menu entry names it, and types
-    // with the user's layout: a German one here, so that keys cannot pass for letters.
+    // with the user's layouts: a German one here, so that keys cannot pass for letters,
+    // and a Russian one to switch to.
     const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
     if (!writeFile(QStringLiteral(".local/share/applications/sarquen-test.desktop"),
                    QStringLiteral("[Desktop Entry]\nType=Application\nName=test\nExec=%1\n"
                                   "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
                        .arg(exe)) ||
         !writeFile(QStringLiteral(".config/kxkbrc"),
-                   QStringLiteral("[Layout]\nLayoutList=de\nUse=true\n"))) {
+                   QStringLiteral("[Layout]\nLayoutList=de,ru\nUse=true\n"))) {
         problem_ = QStringLiteral("cannot write KWin's settings");
         return;
     }

@@ -90,7 +90,13 @@ TEST_F(KwinDesktopTest, KeysAndClicksReachTheActiveWindowOnTheUsersLayout)
     desktop->keyEvent(0x41, false);
     desktop->syncInput();
     EXPECT_TRUE(prints(QStringLiteral("zY@\u00e4\u20aca\n").toUtf8())) << printed.toStdString();
-    EXPECT_FALSE(desktop->typeCharacter(U'\u0416')); // Cyrillic: no key on this layout
+    // Cyrillic: typed on the user's Russian layout, switched to for it and back.
+    EXPECT_TRUE(desktop->typeCharacter(U'\u0416'));
+    EXPECT_TRUE(desktop->typeCharacter(U'z'));
+    EXPECT_FALSE(desktop->typeCharacter(U'\u05d0')); // Hebrew: on none of the layouts
+    desktop->syncInput();
+    EXPECT_TRUE(prints(QStringLiteral("zY@\u00e4\u20aca\u0416z\n").toUtf8()))
+        << printed.toStdString();
 
     desktop->setMousePosition(400, 300);
     EXPECT_EQ(desktop->mousePosition(), QPoint(400, 300));
