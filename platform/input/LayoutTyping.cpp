@@ -1,6 +1,7 @@
 #include "platform/input/LayoutTyping.h"
 
 #include "platform/input/LayoutKeys.h"
+#include "platform/wayland/WaylandLayout.h"
 #include "platform/x11/VirtualKeys.h"
 
 #include <utility>
@@ -8,14 +9,14 @@
 
 namespace platform {
 
-LayoutTyping::LayoutTyping(LayoutKeys& layout, Press press)
+LayoutTyping::LayoutTyping(WaylandLayout& layout, Press press)
     : layout_(layout), press_(std::move(press))
 {
 }
 
 bool LayoutTyping::tap(std::uint32_t keysym)
 {
-    const std::optional<LayoutKey> found = layout_.find(keysym);
+    const std::optional<LayoutKey> found = layout_.keys().find(keysym);
     if (!found)
         return false;
     for (const std::uint32_t modifier : found->modifiers)
@@ -32,9 +33,10 @@ void LayoutTyping::keyEvent(int virtualKey, bool down)
     const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
     if (keysym == 0)
         return;
+    layout_.refresh();
     if (isModifierKey(virtualKey)) {
         // The modifier's own key, without the modifiers that reach its level.
-        if (const std::optional<LayoutKey> found = layout_.find(keysym))
+        if (const std::optional<LayoutKey> found = layout_.keys().find(keysym))
             press_(found->key, down);
         return;
     }
@@ -45,6 +47,7 @@ void LayoutTyping::keyEvent(int virtualKey, bool down)
 bool LayoutTyping::typeCharacter(char32_t character)
 {
     const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
+    layout_.refresh();
     return keysym != XKB_KEY_NoSymbol && tap(keysym);
 }
 

@@ -5,15 +5,16 @@
 
 namespace platform {
 
-class LayoutKeys;
+class WaylandLayout;
 
 // Types characters and the program's virtual keys as presses of the keys of the user's
-// layout, each handed to `press` as an evdev key code going down or up.
+// layout, each handed to `press` as an evdev key code going down or up. A keymap the
+// user changes while the program runs is taken before the next key.
 class LayoutTyping
 {
 public:
     using Press = std::function<void(std::uint32_t key, bool down)>;
-    LayoutTyping(LayoutKeys& layout, Press press);
+    LayoutTyping(WaylandLayout& layout, Press press);
 
     // As the desktop's keyEvent: a modifier goes down or up as asked, any other key is
     // tapped when it goes down.
@@ -26,7 +27,7 @@ private:
     // them all; false when the layout has no such key.
     bool tap(std::uint32_t keysym);
 
-    LayoutKeys& layout_;
+    WaylandLayout& layout_;
     Press press_;
 };
 

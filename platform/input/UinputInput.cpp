@@ -59,7 +59,7 @@ UinputInput::UinputInput(const QString& display, const QString& device)
         return;
     }
     typing_ = std::make_unique<LayoutTyping>(
-        layout_->keys(), [this](std::uint32_t code, bool down) { key(code, down); });
+        *layout_, [this](std::uint32_t code, bool down) { key(code, down); });
     int error = 0;
     const int keyboardFd = open(path.constData(), O_RDWR | O_CLOEXEC);
     keyboard_ = makeDevice(

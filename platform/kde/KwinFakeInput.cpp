@@ -28,7 +28,7 @@ KwinFakeInput::KwinFakeInput(const QString& display)
                           registry, name, &org_kde_kwin_fake_input_interface, inputVersion_));
                   }
               }),
-      typing_(layout_.keys(), [this](std::uint32_t key, bool down) {
+      typing_(layout_, [this](std::uint32_t key, bool down) {
           org_kde_kwin_fake_input_keyboard_key(
               input_, key, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
           wl_display_flush(layout_.display());

@@ -97,7 +97,7 @@ RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus, QString tokenFile,
         return;
     }
     typing_ = std::make_unique<LayoutTyping>(
-        layout_->keys(), [this](std::uint32_t code, bool down) { key(code, down); });
+        *layout_, [this](std::uint32_t code, bool down) { key(code, down); });
 }
 
 RemoteDesktopPortal::~RemoteDesktopPortal()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <cstring>
+#include <poll.h>
 #include <utility>
 #include <wayland-client.h>
 
@@ -54,6 +55,21 @@ WaylandLayout::~WaylandLayout()
         wl_display_flush(display_);
         wl_display_disconnect(display_);
     }
+}
+
+void WaylandLayout::refresh()
+{
+    if (!display_)
+        return;
+    while (wl_display_prepare_read(display_) != 0)
+        wl_display_dispatch_pending(display_);
+    wl_display_flush(display_);
+    pollfd waiting{wl_display_get_fd(display_), POLLIN, 0};
+    if (poll(&waiting, 1, 0) > 0)
+        wl_display_read_events(display_);
+    else
+        wl_display_cancel_read(display_);
+    wl_display_dispatch_pending(display_);
 }
 
 void WaylandLayout::addGlobal(wl_registry* registry, std::uint32_t name, const char* interface,

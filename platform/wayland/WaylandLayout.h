@@ -32,6 +32,9 @@ public:
     WaylandLayout(const WaylandLayout&) = delete;
     WaylandLayout& operator=(const WaylandLayout&) = delete;
 
+    // Takes what the compositor has sent since, without waiting: a keymap the user
+    // changed while the program runs.
+    void refresh();
     // Null when the compositor could not be reached.
     wl_display* display() const { return display_; }
     LayoutKeys& keys() { return keys_; }

@@ -29,8 +29,7 @@ KwinSession::KwinSession()
                    QStringLiteral("[Desktop Entry]\nType=Application\nName=test\nExec=%1\n"
                                   "X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n")
                        .arg(exe)) ||
-        !writeFile(QStringLiteral(".config/kxkbrc"),
-                   QStringLiteral("[Layout]\nLayoutList=de,ru\nUse=true\n"))) {
+        !setLayouts(QStringLiteral("de,ru"))) {
         problem_ = QStringLiteral("cannot write KWin's settings");
         return;
     }
@@ -47,4 +46,17 @@ KwinSession::KwinSession()
             ask << QStringLiteral("none");
             return bus().call(ask, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage;
         });
+}
+
+bool KwinSession::setLayouts(const QString& list)
+{
+    if (!writeFile(QStringLiteral(".config/kxkbrc"),
+                   QStringLiteral("[Layout]\nLayoutList=%1\nUse=true\n").arg(list)))
+        return false;
+    // Before KWin runs there is nobody to tell.
+    if (!bus().isConnected())
+        return true;
+    return bus().send(QDBusMessage::createSignal(QStringLiteral("/Layouts"),
+                                                 QStringLiteral("org.kde.keyboard"),
+                                                 QStringLiteral("reloadConfig")));
 }

@@ -97,6 +97,11 @@ TEST_F(KwinDesktopTest, KeysAndClicksReachTheActiveWindowOnTheUsersLayout)
     desktop->syncInput();
     EXPECT_TRUE(prints(QStringLiteral("zY@\u00e4\u20aca\u0416z\n").toUtf8()))
         << printed.toStdString();
+    // Layouts the user changes while the program runs count from the next key on.
+    ASSERT_TRUE(kwin.setLayouts(QStringLiteral("de,gr")));
+    EXPECT_TRUE(waitForEvents([&] { return desktop->typeCharacter(U'\u03b1'); }));
+    desktop->syncInput();
+    EXPECT_TRUE(prints(QStringLiteral("\u0416z\u03b1\n").toUtf8())) << printed.toStdString();
 
     desktop->setMousePosition(400, 300);
     EXPECT_EQ(desktop->mousePosition(), QPoint(400, 300));
