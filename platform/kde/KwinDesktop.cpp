@@ -1,5 +1,6 @@
 #include "platform/kde/KwinDesktop.h"
 
+#include "platform/input/LayoutSwitching.h"
 #include "platform/kde/KwinFakeInput.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
@@ -286,18 +288,16 @@ bool KwinDesktop::typeCharacter(char32_t character)
 {
     if (!input_)
         return keysAndPointer_.typeCharacter(character);
-    if (input_->typeCharacter(character))
-        return true;
-    const std::optional<std::uint32_t> other = input_->layoutWith(character);
-    if (!other || !switchLayout(*other))
+    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
+    if (keysym == XKB_KEY_NoSymbol)
         return false;
-    input_->setLayout(*other);
-    const bool typed = input_->typeCharacter(character);
-    // The keys reach KWin before it switches back.
-    input_->sync();
-    switchLayout(layout_);
-    input_->setLayout(layout_);
-    return typed;
+    const auto switchTo = [this](std::uint32_t layout) {
+        // KWin has every key sent before it switches.
+        input_->sync();
+        return switchLayout(layout);
+    };
+    return typeOnSomeLayout(input_->keys(), layout_, keysym, switchTo,
+                            [&] { input_->typeCharacter(character); });
 }
 
 void KwinDesktop::syncInput()

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
@@ -67,12 +66,10 @@ bool KwinFakeInput::typeCharacter(char32_t character)
     return typing_.typeCharacter(character);
 }
 
-std::optional<std::uint32_t> KwinFakeInput::layoutWith(char32_t character) const
+LayoutKeys& KwinFakeInput::keys()
 {
-    const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    if (keysym == XKB_KEY_NoSymbol)
-        return std::nullopt;
-    return layout_.keys().layoutWith(keysym);
+    layout_.refresh();
+    return layout_.keys();
 }
 
 void KwinFakeInput::sync()

@@ -7,7 +7,6 @@
 #include <QPoint>
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 struct org_kde_kwin_fake_input;
 
@@ -38,8 +37,8 @@ public:
     void keyEvent(int virtualKey, bool down);
     // False for a character the layout has no key for.
     bool typeCharacter(char32_t character);
-    // Another of the user's layouts with a key for `character`, if any.
-    std::optional<std::uint32_t> layoutWith(char32_t character) const;
+    // The user's layouts, as KWin has them now.
+    LayoutKeys& keys();
     // Waits until KWin has taken every event sent so far.
     void sync();
 

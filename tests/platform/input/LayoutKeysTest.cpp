@@ -1,5 +1,7 @@
 #include "platform/input/LayoutKeys.h"
+#include "platform/input/LayoutSwitching.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 #include <memory>
@@ -59,4 +61,47 @@ TEST(LayoutKeys, FindsTheKeyThatTypesEachKeysymOnTheLayout)
     platform::LayoutKeys keys;
     EXPECT_FALSE(keys.load("not a keymap"));
     EXPECT_FALSE(keys.find(XKB_KEY_a).has_value());
+}
+
+// A keysym the layout in use lacks is typed on the first other layout that has it, and
+// the desktop is switched back; with a German and a Russian layout.
+TEST(LayoutKeys, TypesOnTheOtherLayoutThatHasTheKeysym)
+{
+    struct Case
+    {
+        std::uint32_t current;
+        std::uint32_t keysym;
+        bool switches; // whether the desktop lets the program switch
+        bool typed;
+        const char* steps;
+    } const cases[] = {
+        {0, XKB_KEY_z, true, true, "tap on 0"},
+        {0, XKB_KEY_Cyrillic_zhe, true, true, "switch 1, tap on 1, switch 0"},
+        {1, XKB_KEY_adiaeresis, true, true, "switch 0, tap on 0, switch 1"},
+        {1, XKB_KEY_Cyrillic_zhe, true, true, "tap on 1"},
+        {0, XKB_KEY_hebrew_aleph, true, false, ""},
+        {0, XKB_KEY_Cyrillic_zhe, false, false, "switch 1"},
+    };
+    platform::LayoutKeys keys;
+    ASSERT_TRUE(keys.load(keymapOf("de,ru")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "keysym 0x" << std::hex << c.keysym);
+        QStringList steps;
+        std::uint32_t layout = c.current;
+        const bool typed = platform::typeOnSomeLayout(
+            keys, c.current, c.keysym,
+            [&](std::uint32_t to) {
+                steps << QStringLiteral("switch %1").arg(to);
+                layout = c.switches ? to : layout;
+                return c.switches;
+            },
+            [&] {
+                steps << QStringLiteral("tap on %1").arg(layout);
+                EXPECT_TRUE(keys.find(c.keysym).has_value())
+                    << "the keys of the layout switched to";
+            });
+        EXPECT_EQ(typed, c.typed);
+        EXPECT_EQ(steps.join(QStringLiteral(", ")).toStdString(), c.steps);
+        EXPECT_EQ(layout, c.current);
+    }
 }
