@@ -128,6 +128,8 @@ int Main(int argc, char** argv)
     window = &main;
     if (!speech.notice.isEmpty())
         main.showSpeechNotice(speech.notice);
+    if (!speech.voiceNotice.isEmpty())
+        main.showDesktopNotice(speech.voiceNotice);
     main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);
     QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&instance, &SingleInstance::startedAgain, &main,

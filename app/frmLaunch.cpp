@@ -13,6 +13,7 @@
 #include "launcher/WindowCommands.h"
 #include "options/OptionsStore.h"
 #include "options/dialog/frmOptions.h"
+#include "options/training/frmTrain.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
@@ -87,6 +88,10 @@ frmLaunch::frmLaunch(const platform::Platform& platform, Recognizer* recognizer,
                                    : QStringLiteral("not understood (%1)").arg(reason));
     });
     connect(recognizer_, &Recognizer::inputLevel, prgLevel_, &QProgressBar::setValue);
+    connect(recognizer_, &Recognizer::voiceLoaded, this, [this](const QString& problem) {
+        if (!problem.isEmpty())
+            showDesktopNotice(problem);
+    });
     connect(synthesizer_, &Synthesizer::SpeechDone, this, [this] { state.speaking = 0; });
 }
 
@@ -257,6 +262,11 @@ void frmLaunch::reloadCommands()
     setList();
 }
 
+QStringList frmLaunch::builtinPhrases() const
+{
+    return builtinGrammarPhrases() + QStringList{options.startCommand};
+}
+
 void frmLaunch::applyOptions(const Options& newOptions)
 {
     options = newOptions;
@@ -385,6 +395,8 @@ void frmLaunch::connectTray()
     connect(trayMenu_, &frmLaunch2::optionsChosen, this,
             [this] { openOptionsDialog(*this, this); });
     connect(trayMenu_, &frmLaunch2::aboutChosen, this, &frmLaunch::openAbout);
+    connect(trayMenu_, &frmLaunch2::trainVoiceChosen, this,
+            [this] { openVoiceTraining(*this, this); });
     connect(trayMenu_, &frmLaunch2::exitChosen, this, [this] {
         recognizer_->StopRecognition();
         endProgram();
@@ -412,6 +424,11 @@ void frmLaunch::onStopClicked()
         listening_.stopListening();
     } catch (const std::exception&) {
     }
+}
+
+void frmLaunch::useVoiceTraining()
+{
+    recognizer_->useVoiceTraining();
 }
 
 void frmLaunch::showSpeechNotice(const QString& notice)

@@ -124,6 +124,7 @@ public:
     // MainWindowLink
     void reloadCommands() override;
     const CommandTable& commandTable() const override { return commands; }
+    QStringList builtinPhrases() const override;
     bool isListening() const override { return listening_.isListening(); }
     void pauseRecognition() override { listening_.pauseRecognition(); }
     void resumeRecognition() override { listening_.resumeRecognition(); }
@@ -135,6 +136,8 @@ public:
     QString programFolder() const override { return appPath; }
     QString executablePath() const override { return executablePath_; }
     modReg& registry() override { return *reg_; }
+    QString loadedGrammar() const override { return grammarText; }
+    void useVoiceTraining() override;
     const platform::Platform& services() const override { return platform_; }
 
     // ScriptHost

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class modReg;
@@ -22,6 +23,9 @@ public:
     // follow the store at once.
     virtual void reloadCommands() = 0;
     virtual const CommandTable& commandTable() const = 0;
+    // The phrases the recogniser's grammar holds besides the user's commands: the
+    // built-in ones and the start phrase.
+    virtual QStringList builtinPhrases() const = 0;
 
     // The program listens while the Stop Listening button is shown.
     virtual bool isListening() const = 0;
@@ -40,5 +44,9 @@ public:
     virtual QString programFolder() const = 0; // appPath, ending in "/"
     virtual QString executablePath() const = 0;
     virtual modReg& registry() = 0;
+    // The recogniser's grammar as loaded, and taking up the user's voice training as it
+    // is now stored (after training, or when it is turned off or forgotten).
+    virtual QString loadedGrammar() const = 0;
+    virtual void useVoiceTraining() = 0;
     virtual const platform::Platform& services() const = 0;
 };

@@ -17,10 +17,12 @@ packages=(
   libevdev-dev
   # run
   qt6-qpa-plugins libqt6dbus6 libqt6network6 libqt6printsupport6 xdg-utils pocketsphinx-en-us espeak-ng-data
+  # voice training: SphinxTrain's bw and mllr_solve, PocketSphinx's model converter
+  sphinxtrain pocketsphinx
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
-    espeak-ng sox pocketsphinx clang sway foot)
+    espeak-ng sox clang sway foot)
   # A headless KWin and GNOME Shell for the tests of those desktops, without the rest of
   # the desktop they recommend; KDE's desktop portal (a Qt 5 program) for typing through it.
   lean+=(kwin-wayland gnome-shell qt6-wayland xdg-desktop-portal xdg-desktop-portal-kde

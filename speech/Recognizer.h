@@ -22,6 +22,10 @@ public:
     bool isRecognising() const { return recognising_; }
     // Whether the engine listens to sound and reports its level.
     virtual bool hasInputLevel() const { return false; }
+    // Takes up the user's voice training as it is now stored (or the general model, when
+    // there is none or it is turned off), without stopping recognition; voiceLoaded()
+    // follows. Engines that do not listen to sound have nothing to load.
+    virtual void useVoiceTraining() { emit voiceLoaded(QString()); }
 
 signals:
     // The recognised phrase, character for character as the grammar rule has it.
@@ -31,6 +35,9 @@ signals:
     void notUnderstood(const QString& reason);
     // The input level of the last moment, 0 to 100.
     void inputLevel(int percent);
+    // The voice training asked for by useVoiceTraining() is in use; `problem` says, in
+    // words the user acts on, why the general model is used instead, or is empty.
+    void voiceLoaded(const QString& problem);
 
 protected:
     virtual void startEngine() = 0;

@@ -6,6 +6,7 @@
 #include "speech/SphinxRecognizer.h"
 #include "speech/espeak/EspeakSynthesizer.h"
 #include "speech/sphinx/PhraseDecoder.h"
+#include "speech/training/Calibration.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -123,8 +124,18 @@ void printLine(std::FILE* err, const QString& line)
 // when the model or the audio cannot be opened.
 std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString* cause)
 {
-    std::unique_ptr<PhraseDecoder> decoder =
-        PhraseDecoder::create(PhraseDecoder::defaultSettings(), error);
+    // The user's voice training, when there is one; should it not load, the general model.
+    QString voiceProblem;
+    const PhraseDecoder::Settings settings =
+        training::voiceSettings(training::VoiceFolder(), &voiceProblem);
+    std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, error);
+    if (!decoder && !settings.mllr.isEmpty()) {
+        voiceProblem = QStringLiteral("Your voice training cannot be loaded (%1); the general "
+                                      "voice model is used instead. Train your voice again to "
+                                      "mend it.")
+                           .arg(*error);
+        decoder = PhraseDecoder::create(PhraseDecoder::defaultSettings(), error);
+    }
     if (!decoder) {
         *cause = kNoModel;
         return std::nullopt;
@@ -140,7 +151,7 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString*
     auto* recognizer = new SphinxRecognizer(
         std::move(decoder), std::move(input), [synthesizer] { return synthesizer->isSpeaking(); },
         parent);
-    return SpeechPair{SpeechEngine::Sphinx, recognizer, synthesizer, {}};
+    return SpeechPair{SpeechEngine::Sphinx, recognizer, synthesizer, {}, voiceProblem};
 }
 
 } // namespace

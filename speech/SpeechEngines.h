@@ -64,6 +64,8 @@ struct SpeechPair
     // Why speech is typed rather than heard, when it is not by choice, for the window;
     // empty otherwise.
     QString notice;
+    // Why the user's voice training is not in use although there is one; empty otherwise.
+    QString voiceNotice;
 };
 
 // Chooses the engine for this process, prints the choice's message to `err` if there

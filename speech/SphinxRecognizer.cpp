@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioInput.h"
 #include "speech/sphinx/PhraseDecoder.h"
+#include "speech/training/Calibration.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -40,9 +41,41 @@ SphinxRecognizer::SphinxRecognizer(std::unique_ptr<PhraseDecoder> decoder,
 SphinxRecognizer::~SphinxRecognizer()
 {
     quit_ = true;
+    if (loader_.joinable())
+        loader_.join();
     // A read blocks for at most one chunk.
     if (worker_.joinable())
         worker_.join();
+}
+
+void SphinxRecognizer::useVoiceTraining()
+{
+    if (loader_.joinable())
+        loader_.join();
+    loader_ = std::thread([this] {
+        QString problem, error;
+        const PhraseDecoder::Settings settings =
+            training::voiceSettings(training::VoiceFolder(), &problem);
+        std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
+        if (!decoder && !settings.mllr.isEmpty()) {
+            problem = QStringLiteral("Your voice training cannot be loaded (%1); the general "
+                                     "voice model is used instead. Train your voice again to "
+                                     "mend it.")
+                          .arg(error);
+            decoder = PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
+        }
+        if (decoder) {
+            std::lock_guard<std::mutex> lock(grammarLock_);
+            pendingDecoder_ = std::move(decoder);
+        } else {
+            problem = QStringLiteral("The voice model cannot be loaded again (%1); the one "
+                                     "loaded before stays in use.")
+                          .arg(error);
+        }
+        if (!quit_)
+            QMetaObject::invokeMethod(
+                this, [this, problem] { emit voiceLoaded(problem); }, Qt::QueuedConnection);
+    });
 }
 
 void SphinxRecognizer::LoadGrammarText(const QString& grammar)
@@ -57,13 +90,22 @@ void SphinxRecognizer::listen()
     std::vector<std::int16_t> chunk(kChunk);
     bool hearing = false;
     int loudest = 0, chunksMeasured = 0;
+    std::optional<QString> grammarInUse;
     while (!quit_) {
         {
             std::optional<QString> grammar;
             {
                 std::lock_guard<std::mutex> lock(grammarLock_);
                 grammar.swap(pendingGrammar_);
+                if (pendingDecoder_) {
+                    decoder_ = std::move(pendingDecoder_);
+                    hearing = false;
+                    if (!grammar)
+                        grammar = grammarInUse;
+                }
             }
+            if (grammar)
+                grammarInUse = grammar;
             if (grammar) {
                 QStringList skipped;
                 decoder_->loadGrammar(*grammar, &skipped);

@@ -30,6 +30,9 @@ public:
 
     void LoadGrammarText(const QString& grammar) override;
     bool hasInputLevel() const override { return true; }
+    // The decoder is made afresh on a thread of its own (loading the model takes a
+    // second) and takes over between two chunks of audio, with the grammar in use.
+    void useVoiceTraining() override;
 
 signals:
     // Phrases of the grammar that cannot be spoken and were left out.
@@ -49,5 +52,7 @@ private:
     std::atomic<bool> quit_{false};
     std::mutex grammarLock_;
     std::optional<QString> pendingGrammar_;
+    std::unique_ptr<PhraseDecoder> pendingDecoder_;
+    std::thread loader_;
     std::thread worker_;
 };

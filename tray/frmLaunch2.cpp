@@ -25,6 +25,8 @@ frmLaunch2::frmLaunch2(QWidget* parent) : QWidget(parent), mnuPopup_(new QMenu(t
     addSeparator(QStringLiteral("mnuspace2"));
     addItem(QStringLiteral("mnuItemOptions"), QStringLiteral("Options"),
             &frmLaunch2::optionsChosen);
+    addItem(QStringLiteral("mnuItemTrain"), QStringLiteral("&Train Your Voice"),
+            &frmLaunch2::trainVoiceChosen);
     addSeparator(QStringLiteral("mnuspace3"));
     addItem(QStringLiteral("mnuItemAbout"), QStringLiteral("Help / &About Ombrel Sarquen"),
             &frmLaunch2::aboutChosen);

@@ -22,6 +22,7 @@ signals:
     void startListeningChosen();
     void stopListeningChosen();
     void optionsChosen();
+    void trainVoiceChosen();
     void aboutChosen();
     void exitChosen();
 

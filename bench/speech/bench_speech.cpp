@@ -23,6 +23,7 @@
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
 // one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
+#include "bench/speech/FileDecoding.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
 #include "speech/sphinx/PhraseDecoder.h"
@@ -47,8 +48,7 @@ using namespace bench;
 
 namespace {
 
-constexpr std::size_t kChunk = kRate / 50;      // 20 ms, as the recogniser reads
-constexpr std::size_t kTrailingSilence = kRate; // 1 s
+constexpr std::size_t kChunk = kRate / 50; // 20 ms, as the recogniser reads
 
 // The kinds of material, by condition name.
 bool isNoise(const QString& c)
@@ -95,16 +95,6 @@ std::pair<double, double> residentMb()
         }
     }
     return {rss, peak};
-}
-
-bool runScript(const QString& script, const QStringList& args)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(QStringLiteral("bash"), QStringList{script} + args);
-    if (!p.waitForStarted() || !p.waitForFinished(-1))
-        return false;
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 QString fmt(double v, const char* f = "%.1f")
@@ -242,52 +232,6 @@ QString describeSettings(const PhraseDecoder::Settings& settings)
     return parts.join(QLatin1Char(' '));
 }
 
-// One file through the decoder as a live stream: 20 ms chunks, then 1 s more of the
-// file's background, as its first 0.4 s have it (silence, or the noise that runs on).
-Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samples,
-                   std::size_t end)
-{
-    Outcome o;
-    std::vector<std::int16_t> stream = samples;
-    const std::size_t lead = std::min(samples.size(), static_cast<std::size_t>(kRate * 4 / 10));
-    for (std::size_t i = 0; i < kTrailingSilence; ++i)
-        stream.push_back(lead ? samples[i % lead] : 0);
-    o.audioSeconds = static_cast<double>(samples.size()) / kRate;
-    o.fedSeconds = static_cast<double>(stream.size()) / kRate;
-    for (std::size_t at = 0; at < stream.size(); at += kChunk) {
-        const std::size_t n = std::min(kChunk, stream.size() - at);
-        std::vector<DecodedUtterance> heard;
-        const auto started = std::chrono::steady_clock::now();
-        decoder.feed(stream.data() + at, n, [&](const DecodedUtterance& u) { heard.push_back(u); });
-        const double wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        o.wallSeconds += wall;
-        for (const DecodedUtterance& u : heard) {
-            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11")
-                                .arg(u.candidate.value_or(QStringLiteral("-")))
-                                .arg(u.score, 0, 'f', 2)
-                                .arg(u.wordScore, 0, 'f', 2)
-                                .arg(u.shortestPhone, 0, 'f', 1)
-                                .arg(u.longestPhone, 0, 'f', 1)
-                                .arg(u.phrase ? 1 : 0)
-                                .arg(u.tonalShare, 0, 'f', 2)
-                                .arg(u.snrDb, 0, 'f', 1)
-                                .arg(rejectionText(u.rejection))
-                                .arg(u.rival.value_or(QStringLiteral("-")))
-                                .arg(u.rivalMargin, 0, 'f', 2);
-            if (!u.phrase)
-                continue;
-            o.accepted << *u.phrase;
-            if (!o.latencyMs) {
-                const double delivered = static_cast<double>(at + n) - static_cast<double>(end);
-                o.latencyMs = delivered * 1000.0 / kRate + wall * 1000.0;
-            }
-        }
-    }
-    decoder.reset();
-    return o;
-}
-
 void printConditions(const CorpusResults& r)
 {
     std::printf("\n%-14s %5s | %8s %8s | %7s %7s | %8s %8s | %6s %6s %6s\n", "condition", "files",
@@ -392,6 +336,7 @@ int main(int argc, char** argv)
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
     QString corpusList, grammarFile, jsonPath, verbosePath, fold = QStringLiteral("report");
     QStringList overrides;
+    QString mllr;
     bool baseline = true;
     int baselineJobs = 2;
     const QStringList args = app.arguments().mid(1);
@@ -414,6 +359,8 @@ int main(int argc, char** argv)
             verbosePath = args[++i];
         else if (a == QStringLiteral("--set") && hasValue)
             overrides << args[++i];
+        else if (a == QStringLiteral("--mllr") && hasValue)
+            mllr = args[++i];
         else if (!a.startsWith(QStringLiteral("--")) && jsonPath.isEmpty())
             jsonPath = a;
         else {
@@ -506,6 +453,7 @@ int main(int argc, char** argv)
     {
         QString error;
         PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
+        settings.mllr = mllr;
         for (const QString& o : overrides) {
             if (!applySetting(settings, o)) {
                 std::fprintf(stderr, "bench_speech: no setting %s\n", qPrintable(o));

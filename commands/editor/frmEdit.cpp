@@ -30,6 +30,9 @@ const QString kNoPhrase = QStringLiteral("Type the phrase to say for this comman
 const QString kNoPath =
     QStringLiteral("Give the program, document or script this phrase starts (Browse or Use "
                    "Script).");
+const QString kKeepIt = QStringLiteral("Keep it?");
+const QString kAllClear =
+    QStringLiteral("No phrase sounds like another, and the recogniser knows all their words.");
 
 // Stored text ends with a NUL; the fields show what comes before it.
 QString storedText(const RegValue& value)
@@ -40,7 +43,7 @@ QString storedText(const RegValue& value)
 } // namespace
 
 frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
-    : OverMainWindow(link, mainWindow), link_(link)
+    : OverMainWindow(link, mainWindow), link_(link), phraseCheck_(sphinx::PhraseCheck::installed())
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Commands"));
@@ -113,8 +116,11 @@ void frmEdit::buildControls()
     cmdAddCancel_ = new Tabrix(QStringLiteral("cmdAddCancel"), QStringLiteral("Cancel New"), this);
     place(cmdAddCancel_, 5880, 2280, 1815, 375);
     cmdAddCancel_->hide();
+    cmdCheckAll_ =
+        new Tabrix(QStringLiteral("cmdCheckAll"), QStringLiteral("Check All Phrases"), this);
+    place(cmdCheckAll_, 3960, 2880, 1815, 375);
     cmdDone_ = new Tabrix(QStringLiteral("cmdDone"), QStringLiteral("Done"), this);
-    place(cmdDone_, 3960, 2880, 3735, 375);
+    place(cmdDone_, 5880, 2880, 1815, 375);
 
     connect(lstList_, &QListWidget::currentRowChanged, this, &frmEdit::onSelected);
     connect(cmdNew_, &Tabrix::clicked, this, &frmEdit::onNew);
@@ -124,6 +130,7 @@ void frmEdit::buildControls()
     connect(cmdDel_, &Tabrix::clicked, this, &frmEdit::onDelete);
     connect(cmdBrowse_, &Tabrix::clicked, this, &frmEdit::onBrowse);
     connect(cmdScripts_, &Tabrix::clicked, this, &frmEdit::onScripts);
+    connect(cmdCheckAll_, &Tabrix::clicked, this, &frmEdit::onCheckAll);
     connect(cmdDone_, &Tabrix::clicked, this, &QWidget::close);
 }
 
@@ -181,6 +188,7 @@ void frmEdit::showViewingButtons()
     lstList_->setEnabled(true);
     cmdChange_->show();
     cmdDel_->show();
+    cmdCheckAll_->show();
     cmdDone_->show();
 }
 
@@ -188,6 +196,27 @@ void frmEdit::refuse(const QString& text)
 {
     link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
                                          platform::MsgIcon::None);
+}
+
+QStringList frmEdit::commandPhrases() const
+{
+    QStringList phrases;
+    for (int i = 0; i < lstList_->count(); ++i)
+        phrases << lstList_->item(i)->text();
+    return phrases;
+}
+
+bool frmEdit::keepsPhrase(const QString& phrase, const QString& replacing)
+{
+    const sphinx::PhraseFindings found =
+        phraseCheck_.check(phrase, commandPhrases() + link_.builtinPhrases(), replacing);
+    if (!found.any())
+        return true;
+    const QString text =
+        sphinx::findingSentences(found).join(QLatin1Char('\n')) + QStringLiteral("\n\n") + kKeepIt;
+    return link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::YesNo,
+                                                platform::MsgIcon::Warning) ==
+           platform::MsgAnswer::Yes;
 }
 
 void frmEdit::onSelected(int row)
@@ -213,6 +242,7 @@ void frmEdit::onNew()
     lstList_->setEnabled(false);
     cmdChange_->hide();
     cmdDel_->hide();
+    cmdCheckAll_->hide();
     cmdDone_->hide();
     clearCon();
 }
@@ -232,8 +262,11 @@ void frmEdit::onAdd()
         refuse(phrase.isEmpty() ? kNoPhrase : kNoPath);
         return;
     }
-    AddCommand(link_.registry(), link_.commandTable(), normalisePhrase(phrase), target,
-               chkActive_->isChecked());
+    // A phrase the user does not keep stays typed, with the New buttons, to be reworded.
+    const QString stored = normalisePhrase(phrase);
+    if (!keepsPhrase(stored, QString()))
+        return;
+    AddCommand(link_.registry(), link_.commandTable(), stored, target, chkActive_->isChecked());
     link_.reloadCommands();
     fillList();
     onCancelNew();
@@ -263,8 +296,10 @@ void frmEdit::onChange()
         refuse(kSameName);
         return;
     }
-    ChangeCommand(link_.registry(), lstList_->item(row)->text(), phrase, target,
-                  chkActive_->isChecked());
+    const QString oldPhrase = lstList_->item(row)->text();
+    if (!keepsPhrase(phrase, oldPhrase))
+        return;
+    ChangeCommand(link_.registry(), oldPhrase, phrase, target, chkActive_->isChecked());
     link_.reloadCommands();
     fillList();
 }
@@ -307,6 +342,17 @@ void frmEdit::onScripts()
     picker_->move(topLeft.x() + cmdS2_->width() + 1, topLeft.y() - 1);
     picker_->show();
     picker_->setShowState(1);
+}
+
+void frmEdit::onCheckAll()
+{
+    QStringList sentences;
+    for (const sphinx::PhraseFindings& found :
+         phraseCheck_.checkAll(commandPhrases(), link_.builtinPhrases()))
+        sentences << sphinx::findingSentences(found);
+    const QString text = sentences.isEmpty() ? kAllClear : sentences.join(QLatin1Char('\n'));
+    link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
+                                         platform::MsgIcon::Information);
 }
 
 void frmEdit::finishing()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/widgets/OverMainWindow.h"
+#include "speech/sphinx/PhraseCheck.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -17,8 +18,10 @@ class frmScripts;
 // The command editor, "Edit Commands": the user's phrases in a list, one command at a
 // time in the fields, every change written straight into the store, after which the
 // main window reloads its list and the grammar. Three states, told by the buttons:
-// Viewing (New, Change, Delete, Done; fields disabled), Editing (the same buttons, the
-// fields filled from the selected entry) and New (Add and Cancel New; the list disabled).
+// Viewing (New, Change, Delete, Check All Phrases, Done; fields disabled), Editing (the
+// same buttons, the fields filled from the selected entry) and New (Add and Cancel New;
+// the list disabled). A phrase the recogniser may mishear is stored only when the user
+// keeps it after the warning.
 class frmEdit : public OverMainWindow
 {
     Q_OBJECT
@@ -41,6 +44,11 @@ private:
     void showViewingButtons();
     int selectedRow() const; // 0-based, -1 when nothing is selected
     void refuse(const QString& text);
+    QStringList commandPhrases() const;
+    // Whether the phrase goes on: yes when the recogniser should have no trouble with it
+    // among the grammar's other phrases, else the user's answer to the warning.
+    // `replacing` is the phrase of the command being changed.
+    bool keepsPhrase(const QString& phrase, const QString& replacing);
 
     void onSelected(int row);
     void onNew();
@@ -50,6 +58,7 @@ private:
     void onDelete();
     void onBrowse();
     void onScripts();
+    void onCheckAll();
 
     MainWindowLink& link_;
 
@@ -68,7 +77,9 @@ private:
     Tabrix* cmdDel_ = nullptr;
     Tabrix* cmdAddCancel_ = nullptr;
     Tabrix* cmdDone_ = nullptr;
+    Tabrix* cmdCheckAll_ = nullptr;
     QPointer<frmScripts> picker_;
+    sphinx::PhraseCheck phraseCheck_;
 };
 
 // The main window's "Add / Edit / Remove Command": disables the main window, pauses

@@ -59,8 +59,11 @@ inline void placeOverMainWindow(QWidget* window, QWidget* mainWindow)
 class OverMainWindow : public QWidget
 {
 public:
-    OverMainWindow(MainWindowLink& link, QWidget* mainWindow)
-        : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow)
+    // A window opened over another window that already holds the main window (`owner`)
+    // leaves the main window to that one: `handsBack` false.
+    OverMainWindow(MainWindowLink& link, QWidget* mainWindow, bool handsBack = true)
+        : QWidget(mainWindow, overMainWindowFlags), link_(link), mainWindow_(mainWindow),
+          handsBack_(handsBack)
     {
         setAttribute(Qt::WA_DeleteOnClose);
     }
@@ -83,7 +86,8 @@ protected:
         if (!finished_ && mainWindow_) {
             finished_ = true;
             finishing();
-            releaseMainWindow(link_);
+            if (handsBack_)
+                releaseMainWindow(link_);
         }
         event->accept();
     }
@@ -91,6 +95,7 @@ protected:
 private:
     MainWindowLink& link_;
     QPointer<QWidget> mainWindow_;
+    bool handsBack_ = true;
     bool finished_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "options/OptionsForm.h"
 #include "options/OptionsStore.h"
 #include "options/RunEntry.h"
+#include "options/training/frmTrain.h"
 #include "platform/Platform.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/dialogs/Dialogs.h"
@@ -122,6 +123,21 @@ void frmOptions::buildControls()
                                                 "comfirmation enabled:"),
                                  txtchktext_);
 
+    // The user's voice training, beside the speech settings.
+    fraVoice_ = named(this, "fraVoice", new QGroupBox(QStringLiteral("Your Voice")));
+    chkVoiceTraining_ = named(fraVoice_, "chkVoiceTraining",
+                              new QCheckBox(QStringLiteral("Use my voice training")));
+    cmdTrainVoice_ = new Tabrix(QStringLiteral("cmdTrainVoice"),
+                                QStringLiteral("Train Your Voice..."), fraVoice_);
+    cmdForgetVoice_ =
+        new Tabrix(QStringLiteral("cmdForgetVoice"), QStringLiteral("Forget my voice"), fraVoice_);
+    auto* voiceButtons = new QHBoxLayout;
+    voiceButtons->addWidget(cmdTrainVoice_);
+    voiceButtons->addWidget(cmdForgetVoice_);
+    auto* voiceBox = new QVBoxLayout(fraVoice_);
+    voiceBox->addWidget(chkVoiceTraining_);
+    voiceBox->addLayout(voiceButtons);
+
     chkComfirm_ = named(this, "chkComfirm",
                         new QCheckBox(QStringLiteral("Ask for comfirmation before launching a "
                                                      "program")));
@@ -186,6 +202,7 @@ void frmOptions::buildControls()
 
     auto* right = new QVBoxLayout;
     right->addWidget(frame1_);
+    right->addWidget(fraVoice_);
     right->addWidget(chkComfirm_);
     right->addWidget(frmWin_);
     right->addStretch(1);
@@ -202,6 +219,24 @@ void frmOptions::buildControls()
     connect(cmdBrowse_, &Tabrix::clicked, this, &frmOptions::cmdBrowseClick);
     connect(cmdOk_, &Tabrix::clicked, this, &frmOptions::cmdOkClick);
     connect(cmdCancel_, &Tabrix::clicked, this, &frmOptions::cmdCancelClick);
+    connect(cmdTrainVoice_, &Tabrix::clicked, this, [this] { openVoiceTrainingOver(link_, this); });
+    connect(cmdForgetVoice_, &Tabrix::clicked, this, &frmOptions::cmdForgetVoiceClick);
+}
+
+void frmOptions::cmdForgetVoiceClick()
+{
+    const platform::MsgAnswer answer = link_.services().dialogs->messageBox(
+        QStringLiteral("Delete your voice recordings and your voice training? The recogniser "
+                       "goes back to the general voice model."),
+        appTitle(), platform::MsgButtons::YesNo, platform::MsgIcon::Question);
+    if (answer != platform::MsgAnswer::Yes)
+        return;
+    QString error;
+    if (!training::VoiceFolder().forget(&error))
+        link_.services().dialogs->messageBox(error, appTitle(), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::Warning);
+    chkVoiceTraining_->setChecked(true);
+    link_.useVoiceTraining();
 }
 
 void frmOptions::chkStartCommandChanged()
@@ -230,6 +265,7 @@ void frmOptions::chkWinChanged()
 
 void frmOptions::load()
 {
+    chkVoiceTraining_->setChecked(training::VoiceFolder().inUse());
     modReg& reg = link_.registry();
     auto stored = [&reg](const char* name) {
         return reg.ReadRegValue(regpath::kOptions, QString::fromLatin1(name)).toInt16();
@@ -323,6 +359,14 @@ void frmOptions::cmdOkClick()
     link_.setComFirmExe(values.comFirmExe);
     // The grammar is rebuilt with the new start command.
     link_.reloadCommands();
+    training::VoiceFolder voice;
+    if (chkVoiceTraining_->isChecked() != voice.inUse()) {
+        QString error;
+        if (!voice.setInUse(chkVoiceTraining_->isChecked(), &error))
+            services.dialogs->messageBox(error, appTitle(), platform::MsgButtons::Ok,
+                                         platform::MsgIcon::Warning);
+        link_.useVoiceTraining();
+    }
     close();
 }
 

@@ -36,6 +36,7 @@ private:
     void chkStartCommandChanged();
     void chkSoundChanged();
     void chkWinChanged();
+    void cmdForgetVoiceClick();
 
     MainWindowLink& link_;
     std::int16_t regCheck_ = 0; // as read at load, handed to the start-up entry on OK
@@ -53,6 +54,10 @@ private:
     QLineEdit* txtt1t_ = nullptr;
     QLineEdit* txtchktext_ = nullptr;
     QCheckBox* chkComfirm_ = nullptr;
+    QGroupBox* fraVoice_ = nullptr;
+    QCheckBox* chkVoiceTraining_ = nullptr;
+    Tabrix* cmdTrainVoice_ = nullptr;
+    Tabrix* cmdForgetVoice_ = nullptr;
     QGroupBox* frmWin_ = nullptr;
     QCheckBox* chkWin_ = nullptr;
     QRadioButton* optNormal_ = nullptr;

@@ -55,6 +55,9 @@ public:
         QString modelDir;   // the acoustic model folder
         QString dictionary; // the pronunciation dictionary
         QString phoneModel; // the phone language model of the rejection pass
+        // The user's voice training: a transform of the acoustic model's means toward
+        // the user's voice (SphinxTrain's MLLR matrix file); empty: the general model.
+        QString mllr;
         // Ordinary words each utterance is also decoded as: the `rivalWords` commonest
         // words of this word language model that sound like none of the phrases. A phrase
         // is not taken when the best of them fits the utterance better by more than

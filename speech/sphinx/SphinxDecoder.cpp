@@ -44,8 +44,14 @@ const char* const searchName = "cmd";
 // The most frames of speech a word takes, said slowly.
 constexpr int framesPerWord = 50;
 
-ps_decoder_t* makeDecoder(std::vector<QByteArray> args)
+ps_decoder_t* makeDecoder(std::vector<QByteArray> args, const QString& mllr)
 {
+    // Every pass hears the user's voice through the same transform, so that their scores
+    // still compare.
+    if (!mllr.isEmpty()) {
+        args.push_back("-mllr");
+        args.push_back(mllr.toLocal8Bit());
+    }
     args.push_back("-logfn");
     args.push_back("/dev/null");
     std::vector<char*> argv;
@@ -74,14 +80,16 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
         makeDecoder({"-hmm", model, "-dict", dictionary, "-vad_threshold",
                      QByteArray::number(settings.vadThreshold), "-vad_postspeech",
                      QByteArray::number(std::max(1, settings.endSilenceFrames)), "-cmn", "live",
-                     "-beam", "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80"});
+                     "-beam", "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80"},
+                    settings.mllr);
     // The whole-utterance passes see every frame: what is silence is theirs to decide.
     // The grammar pass searches wide; its few paths make that cheap, and a narrow beam
     // loses the right phrase in noise. A likelier noise filler lets noise between and
     // around the words go to noise rather than to some word's phones.
     const auto wholeUtterance = [&] {
         return makeDecoder({"-hmm", model, "-dict", dictionary, "-remove_silence", "no", "-beam",
-                            "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80", "-fillprob", "1e-3"});
+                            "1e-80", "-wbeam", "1e-60", "-pbeam", "1e-80", "-fillprob", "1e-3"},
+                           settings.mllr);
     };
     ps_decoder_t* grammar = stream ? wholeUtterance() : nullptr;
     // The ordinary words are searched the same way, so that their scores compare.
@@ -89,7 +97,8 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
     ps_decoder_t* phones =
         rivals ? makeDecoder({"-hmm", model, "-allphone", settings.phoneModel.toLocal8Bit(),
                               "-allphone_ci", "yes", "-lw", "2.0", "-beam", "1e-20", "-pbeam",
-                              "1e-20", "-remove_silence", "no"})
+                              "1e-20", "-remove_silence", "no"},
+                             settings.mllr)
                : nullptr;
     if (!phones) {
         if (rivals)

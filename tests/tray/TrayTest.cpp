@@ -38,11 +38,12 @@ TEST_F(TrayTest, MenuHoldsItsItemsInOrder)
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
     EXPECT_EQ(names, (QStringList{"mnuItemShow", "mnuItemHide", "mnuspace1", "mnuItemStart",
-                                  "mnuItemStop", "mnuspace2", "mnuItemOptions", "mnuspace3",
-                                  "mnuItemAbout", "mnuspace4", "mnuItemExit"}));
-    EXPECT_EQ(captions, (QStringList{"&Show Ombrel Sarquen", "&Hide Ombrel Sarquen", "-",
-                                     "Start &Listening", "Sto&p Listening", "-", "Options", "-",
-                                     "Help / &About Ombrel Sarquen", "-", "E&xit Ombrel Sarquen"}));
+                                  "mnuItemStop", "mnuspace2", "mnuItemOptions", "mnuItemTrain",
+                                  "mnuspace3", "mnuItemAbout", "mnuspace4", "mnuItemExit"}));
+    EXPECT_EQ(captions,
+              (QStringList{"&Show Ombrel Sarquen", "&Hide Ombrel Sarquen", "-", "Start &Listening",
+                           "Sto&p Listening", "-", "Options", "&Train Your Voice", "-",
+                           "Help / &About Ombrel Sarquen", "-", "E&xit Ombrel Sarquen"}));
     EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemOptions")->isVisible());
@@ -53,7 +54,8 @@ TEST_F(TrayTest, OptionsAndAboutOpenTheirWindowsOverADisabledMainWindow)
 {
     loaded();
     for (const auto& [item, window] :
-         {std::pair{"mnuItemOptions", "frmOptions"}, std::pair{"mnuItemAbout", "frmAbout"}}) {
+         {std::pair{"mnuItemOptions", "frmOptions"}, std::pair{"mnuItemTrain", "frmTrain"},
+          std::pair{"mnuItemAbout", "frmAbout"}}) {
         menuItem(item)->trigger();
         QWidget* dialog = findOpenWindow(window);
         ASSERT_NE(dialog, nullptr) << window;

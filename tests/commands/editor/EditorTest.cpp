@@ -42,7 +42,8 @@ TEST_F(EditorTest, ControlsCarryTheirCaptionsAndTwipGeometry)
                                                             {"cmdAdd", "Add"},
                                                             {"cmdDel", "Delete"},
                                                             {"cmdAddCancel", "Cancel New"},
-                                                            {"cmdDone", "Done"}};
+                                                            {"cmdDone", "Done"},
+                                                            {"cmdCheckAll", "Check All Phrases"}};
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(ed<Tabrix>(name)->caption(), QString::fromLatin1(caption)) << name;
     EXPECT_EQ(ed<QLabel>("Label1")->text(), QStringLiteral("Command:"));
@@ -248,6 +249,51 @@ TEST_F(EditorTest, ChangeRefusesAnotherCommandsPhraseAndAMissingSelection)
     EXPECT_EQ(target("Mail"), std::nullopt);
     EXPECT_EQ(count(), QStringLiteral("2"));
     EXPECT_EQ(editorList(), QStringList({"Notepad", "Calc"}));
+}
+
+TEST_F(EditorTest, APhraseThatSoundsLikeAnotherIsStoredOnlyWhenTheUserKeepsIt)
+{
+    seed({{"Notepad", "/usr/bin/gedit", "0"}, {"Mail", "/usr/bin/mutt", "0"}});
+    frmEdit& e = open();
+    click("cmdNew");
+    type("txtName", QStringLiteral("Note Pad"));
+    type("txtPath", QStringLiteral("/usr/bin/mousepad"));
+    store.dialogs.answers = {platform::MsgAnswer::No, platform::MsgAnswer::Yes};
+    click("cmdAdd");
+    ASSERT_EQ(store.dialogs.messages.size(), 1u);
+    EXPECT_EQ(store.dialogs.messages[0].text,
+              QStringLiteral("\"Note Pad\" sounds like \"Notepad\": the recogniser may take one "
+                             "for the other.\n\nKeep it?"));
+    EXPECT_EQ(store.dialogs.messages[0].buttons, platform::MsgButtons::YesNo);
+    // Not kept: nothing stored, the typed phrase stays to be reworded.
+    EXPECT_EQ(target("Note Pad"), std::nullopt);
+    EXPECT_EQ(count(), QStringLiteral("2"));
+    EXPECT_EQ(shownButtons(e), kNew);
+    EXPECT_EQ(ed<QLineEdit>("txtName")->text(), QStringLiteral("Note Pad"));
+
+    click("cmdAdd");
+    EXPECT_EQ(target("Note Pad"), QStringLiteral("/usr/bin/mousepad"));
+    EXPECT_EQ(count(), QStringLiteral("3"));
+
+    // The built-in phrases are in the grammar too; a changed phrase is no rival of itself.
+    select(1);
+    type("txtName", QStringLiteral("Show Desktops"));
+    click("cmdChange");
+    ASSERT_EQ(store.dialogs.messages.size(), 3u);
+    EXPECT_TRUE(store.dialogs.messages[2].text.contains(QStringLiteral("\"Show Desktop\"")));
+    EXPECT_EQ(target("Mail"), QStringLiteral("/usr/bin/mutt"));
+    type("txtName", QStringLiteral("Mail"));
+    type("txtPath", QStringLiteral("/usr/bin/neomutt"));
+    click("cmdChange");
+    EXPECT_EQ(store.dialogs.messages.size(), 3u);
+    EXPECT_EQ(target("Mail"), QStringLiteral("/usr/bin/neomutt"));
+
+    click("cmdCheckAll");
+    ASSERT_EQ(store.dialogs.messages.size(), 4u);
+    EXPECT_EQ(store.dialogs.messages[3].text,
+              QStringLiteral("\"Notepad\" sounds like \"Note Pad\": the recogniser may take one "
+                             "for the other."));
+    EXPECT_EQ(store.dialogs.messages[3].buttons, platform::MsgButtons::Ok);
 }
 
 TEST_F(EditorTest, DeleteTheSecondOfThreeKeepsTheOrder)

@@ -1,0 +1,68 @@
+#include "bench/speech/FileDecoding.h"
+
+#include <QProcess>
+#include <chrono>
+
+namespace bench {
+namespace {
+
+constexpr std::size_t kChunk = kRate / 50;      // 20 ms, as the recogniser reads
+constexpr std::size_t kTrailingSilence = kRate; // 1 s
+
+} // namespace
+
+Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samples,
+                   std::size_t end)
+{
+    Outcome o;
+    std::vector<std::int16_t> stream = samples;
+    const std::size_t lead = std::min(samples.size(), static_cast<std::size_t>(kRate * 4 / 10));
+    for (std::size_t i = 0; i < kTrailingSilence; ++i)
+        stream.push_back(lead ? samples[i % lead] : 0);
+    o.audioSeconds = static_cast<double>(samples.size()) / kRate;
+    o.fedSeconds = static_cast<double>(stream.size()) / kRate;
+    for (std::size_t at = 0; at < stream.size(); at += kChunk) {
+        const std::size_t n = std::min(kChunk, stream.size() - at);
+        std::vector<DecodedUtterance> heard;
+        const auto started = std::chrono::steady_clock::now();
+        decoder.feed(stream.data() + at, n, [&](const DecodedUtterance& u) { heard.push_back(u); });
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        o.wallSeconds += wall;
+        for (const DecodedUtterance& u : heard) {
+            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11")
+                                .arg(u.candidate.value_or(QStringLiteral("-")))
+                                .arg(u.score, 0, 'f', 2)
+                                .arg(u.wordScore, 0, 'f', 2)
+                                .arg(u.shortestPhone, 0, 'f', 1)
+                                .arg(u.longestPhone, 0, 'f', 1)
+                                .arg(u.phrase ? 1 : 0)
+                                .arg(u.tonalShare, 0, 'f', 2)
+                                .arg(u.snrDb, 0, 'f', 1)
+                                .arg(rejectionText(u.rejection))
+                                .arg(u.rival.value_or(QStringLiteral("-")))
+                                .arg(u.rivalMargin, 0, 'f', 2);
+            if (!u.phrase)
+                continue;
+            o.accepted << *u.phrase;
+            if (!o.latencyMs) {
+                const double delivered = static_cast<double>(at + n) - static_cast<double>(end);
+                o.latencyMs = delivered * 1000.0 / kRate + wall * 1000.0;
+            }
+        }
+    }
+    decoder.reset();
+    return o;
+}
+
+bool runScript(const QString& script, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QStringLiteral("bash"), QStringList{script} + args);
+    if (!p.waitForStarted() || !p.waitForFinished(-1))
+        return false;
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace bench

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace training {
+
+// One prompt the user read aloud: what was said and the recording of it (16 kHz mono
+// 16-bit WAV, named by the prompt's place in the list).
+struct VoiceRecording
+{
+    QString text;
+    QString wavPath;
+};
+
+// Where the user's voice training lives: the recordings and the adaptation made from
+// them, under the user's data folder ($XDG_DATA_HOME/ombrel-sarquen/voice), never in
+// the program folder.
+//   recordings/NNN.wav, recordings/prompts.tsv   what was recorded, a line each:
+//                                                file name TAB prompt
+//   adaptation/mllr_matrix, adaptation/calibration.json, adaptation/off (not in use)
+// A new transform is written beside the old one and put in its place in one rename, so
+// a failed or cancelled run leaves the previous one and every recording as they were.
+class VoiceFolder
+{
+public:
+    explicit VoiceFolder(QString root = defaultRoot());
+    static QString defaultRoot();
+
+    QString root() const { return root_; }
+    QString recordingsDir() const;
+    QString adaptationDir() const;
+    QString mllrPath() const;
+    QString calibrationPath() const;
+
+    // The recordings, in prompt order; a listed file that is missing is left out.
+    std::vector<VoiceRecording> recordings() const;
+    // Stores the take of the prompt at `index` (replacing an earlier take of it). False,
+    // with the reason, when it cannot be written.
+    bool saveRecording(int index, const QString& text, const std::vector<std::int16_t>& samples,
+                       QString* error);
+    // The recording of the prompt at `index`, if there is one.
+    std::optional<VoiceRecording> recording(int index) const;
+
+    bool hasAdaptation() const;
+    // Whether the recogniser uses the adaptation ("Use my voice training"); on until the
+    // user turns it off.
+    bool inUse() const;
+    bool setInUse(bool use, QString* error);
+    // Deletes the recordings and the adaptation.
+    bool forget(QString* error);
+
+private:
+    bool writePromptList(const std::vector<std::pair<QString, QString>>& lines,
+                         QString* error) const;
+    std::vector<std::pair<QString, QString>> promptList() const;
+
+    QString root_;
+};
+
+// Writes 16 kHz mono 16-bit samples as a WAV file.
+bool writeWav(const QString& path, const std::vector<std::int16_t>& samples, QString* error);
+// Reads a WAV file as 16 kHz mono 16-bit samples (other rates and channel counts are
+// refused: the recordings are all written that way).
+std::optional<std::vector<std::int16_t>> readWav(const QString& path);
+
+} // namespace training

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace platform {
+class AudioInput;
+}
+
+namespace training {
+
+// Records one take from the microphone on a thread of its own: the level ten times a
+// second while it runs, and the whole take when stopped (or after kLongestTake seconds).
+// Used on the UI thread; its signals arrive there.
+class VoiceRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kLongestTake = 15;
+    using InputFactory = std::function<std::unique_ptr<platform::AudioInput>()>;
+
+    explicit VoiceRecorder(InputFactory makeInput, QObject* parent = nullptr);
+    ~VoiceRecorder() override;
+
+    // False, with the reason, when there is no microphone.
+    bool start(QString* error);
+    void stop();
+    bool isRecording() const { return thread_.joinable() && !stopping_; }
+
+signals:
+    void level(int percent);
+    void recorded(const std::vector<std::int16_t>& samples);
+
+private:
+    void finish();
+
+    InputFactory makeInput_;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::vector<std::int16_t> take_;
+};
+
+// The level of a stretch of audio, 0 to 100 over the 60 dB below full scale.
+int levelPercent(const std::int16_t* samples, std::size_t count);
+
+} // namespace training
