@@ -1,5 +1,6 @@
 #include "speech/sphinx/SphinxDecoder.h"
 
+#include "speech/sphinx/Hiss.h"
 #include "speech/sphinx/NoiseSuppressor.h"
 #include "speech/sphinx/Pronunciation.h"
 #include "speech/sphinx/Rivals.h"
@@ -20,26 +21,12 @@ namespace {
 // and start-up delay (0.1 s), so that the utterance begins with a little of the
 // background, from which the whole-utterance passes take their noise estimate.
 constexpr std::size_t leadInSamples = 4800;
-// Faint noise (about -55 dB below full scale) laid under everything the decoders hear.
-// Stretches of digital silence, as from a noise-gated microphone or between files, have no
-// spectrum to speak of: silence models fit them badly and they throw the cepstral mean far
-// off, so that clean speech after them is misheard. Real room noise is louder than this.
-constexpr int hissAmplitude = 100;
 // The background the noise suppressor learns from before an utterance, gone over three
 // times so that its estimate has settled: the last second of the running background, or
 // when there is less of it, the first 0.2 s kept before the speech.
 constexpr std::size_t backgroundSamples = 3200;
 constexpr int backgroundPasses = 3;
 
-// Adds the hiss to `samples`, going on from the generator's state.
-void addHiss(std::int16_t* samples, std::size_t count, std::uint32_t& state)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        state = state * 1664525u + 1013904223u;
-        const int hiss = static_cast<int>((state >> 16) % (2 * hissAmplitude + 1)) - hissAmplitude;
-        samples[i] = static_cast<std::int16_t>(std::clamp(samples[i] + hiss, -32768, 32767));
-    }
-}
 const char* const searchName = "cmd";
 // The most frames of speech a word takes, said slowly.
 constexpr int framesPerWord = 50;

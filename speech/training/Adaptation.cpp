@@ -118,7 +118,7 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
     QStringList words;
     for (const VoiceRecording& r : recordings)
         words += trainingWords(r.text);
-    const QHash<QString, QStringList> pronunciations = pronunciationsFor(words, setup_.dictionary);
+    const QHash<QString, QString> pronunciations = pronunciationsFor(words, setup_.dictionary);
     QString control, transcript;
     for (std::size_t i = 0; i < recordings.size(); ++i) {
         if (cancelled_)

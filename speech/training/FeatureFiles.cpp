@@ -1,5 +1,7 @@
 #include "speech/training/FeatureFiles.h"
 
+#include "speech/sphinx/Hiss.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <sphinxbase/cmd_ln.h>
@@ -17,16 +19,13 @@ bool writeFeatureFile(const QString& modelDir, const std::vector<std::int16_t>& 
         return false;
     };
     // The model's parameters name more than the front end takes (the feature streams,
-    // the mean normalisation): those it does not know are passed over. Dither keeps
-    // stretches of digital silence from giving the log of nothing.
+    // the mean normalisation): those it does not know are passed over.
     // The front end would print its whole configuration.
     err_set_logfp(nullptr);
     const QByteArray params = QFile::encodeName(modelDir + QStringLiteral("/feat.params"));
     cmd_ln_t* config = cmd_ln_parse_file_r(nullptr, fe_get_args(), params.constData(), FALSE);
     if (!config)
         return fail(QStringLiteral("%1 cannot be read").arg(QString::fromLocal8Bit(params)));
-    cmd_ln_set_str_r(config, "-dither", "yes");
-    cmd_ln_set_int_r(config, "-seed", 1);
     fe_t* fe = fe_init_auto_r(config);
     cmd_ln_free_r(config);
     if (!fe)
@@ -39,7 +38,11 @@ bool writeFeatureFile(const QString& modelDir, const std::vector<std::int16_t>& 
     std::vector<mfcc_t*> rows(static_cast<std::size_t>(capacity));
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = buffer.data() + i * static_cast<std::size_t>(width);
-    const int16* in = samples.data();
+    // The take as the decoders hear it: with their hiss under it.
+    std::vector<std::int16_t> heard = samples;
+    std::uint32_t hiss = 1;
+    sphinx::addHiss(heard.data(), heard.size(), hiss);
+    const int16* in = heard.data();
     std::size_t left = samples.size();
     int32 made = capacity;
     fe_start_utt(fe);

@@ -10,13 +10,12 @@ namespace training {
 // ("Start Notepad, please." -> start notepad please).
 QStringList trainingWords(const QString& prompt);
 
-// Pronunciations of `words`: every one the dictionary file has ("word", "word(2)", ...
-// mapped to CMU phones), and for a word it lacks, the one guessed from its spelling. A
-// word nobody can pronounce is not in the result.
-QHash<QString, QStringList> pronunciationsFor(const QStringList& words,
-                                              const QString& dictionaryPath);
+// The pronunciation of each of `words` (CMU phones): the dictionary file's first one
+// (the one the trainer follows), or for a word it lacks, the one guessed from its
+// spelling. A word nobody can pronounce is not in the result.
+QHash<QString, QString> pronunciationsFor(const QStringList& words, const QString& dictionaryPath);
 
-// The same as the lines of a dictionary file: "word PHONES", "word(2) PHONES".
-QString dictionaryText(const QHash<QString, QStringList>& pronunciations);
+// The same as the lines of a dictionary file: "word PHONES".
+QString dictionaryText(const QHash<QString, QString>& pronunciations);
 
 } // namespace training

@@ -1,7 +1,12 @@
 #include "speech/SphinxRecognizer.h"
+#include "speech/training/VoiceFolder.h"
 #include "tests/support/FakeListening.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -92,3 +97,33 @@ TEST(SphinxRecognizerTest, TheGrammarReachesTheDecoderAndUnspeakablePhrasesAreNa
 }
 
 } // namespace
+
+// A stored voice training that is damaged: the recogniser says so, takes the general
+// model in its place, and goes on hearing with the grammar it had.
+TEST(SphinxRecognizerTest, ADamagedVoiceTrainingFallsBackToTheGeneralModel)
+{
+    TempDir data;
+    ScopedEnv dataHome("XDG_DATA_HOME", data.path().toUtf8());
+    const training::VoiceFolder folder;
+    ASSERT_TRUE(QDir().mkpath(folder.adaptationDir()));
+    QFile damaged(folder.mllrPath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("1\n3\n13\n0.5\n");
+    damaged.close();
+
+    Listener l;
+    l.recognizer->LoadGrammarText(QStringLiteral("#JSGF V1.0;\r\n<start>=Yes"));
+    ASSERT_TRUE(waitForEvents([&] { return l.decoder->grammars.size() == 1; }, 5000));
+    QSignalSpy loaded(l.recognizer.get(), &Recognizer::voiceLoaded);
+    l.recognizer->useVoiceTraining();
+    ASSERT_TRUE(waitForEvents([&] { return loaded.count() == 1; }, 20000));
+    EXPECT_TRUE(loaded.first().first().toString().contains(QLatin1String("damaged")))
+        << qPrintable(loaded.first().first().toString());
+    // The scripted decoder (gone now) heard "Yes" in every tenth chunk; the general model
+    // that took over hears nothing in silence.
+    QSignalSpy heard(l.recognizer.get(), &Recognizer::PhraseHeard);
+    l.recognizer->StartRecognition();
+    const int reads = l.input->reads;
+    ASSERT_TRUE(waitForEvents([&] { return l.input->reads > reads + 60; }, 5000));
+    EXPECT_EQ(heard.count(), 0);
+}

@@ -4,6 +4,15 @@
 #include <chrono>
 #include <thread>
 
+bool RecordedTake::read(std::int16_t* samples, std::size_t count)
+{
+    if (at_ + count > samples_.size())
+        return false;
+    std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(at_), count, samples);
+    at_ += count;
+    return true;
+}
+
 bool EndlessSilence::read(std::int16_t* samples, std::size_t count)
 {
     std::fill(samples, samples + count, std::int16_t{0});

@@ -20,6 +20,20 @@ public:
     std::atomic<int> loudReads{0};
 };
 
+// A take as a microphone would give it: the samples, then the end of the input, so that
+// the recording stops by itself.
+class RecordedTake : public platform::AudioInput
+{
+public:
+    explicit RecordedTake(std::vector<std::int16_t> samples) : samples_(std::move(samples)) {}
+    bool open(QString*) override { return true; }
+    bool read(std::int16_t* samples, std::size_t count) override;
+
+private:
+    std::vector<std::int16_t> samples_;
+    std::size_t at_ = 0;
+};
+
 // A decoder that hears `phrase` in every tenth chunk it is fed, and records what the
 // listening thread asked of it.
 class ScriptedDecoder : public PhraseDecoder

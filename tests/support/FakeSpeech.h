@@ -17,6 +17,7 @@ public:
     using Recognizer::Recognizer;
 
     void LoadGrammarText(const QString& grammar) override;
+    void useVoiceTraining() override { calls << QStringLiteral("useVoiceTraining"); }
 
     // Hands `phrase` on as heard, right now; dropped while recognition is stopped.
     void hear(const QString& phrase) { deliverPhrase(phrase); }
