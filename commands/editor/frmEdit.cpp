@@ -30,7 +30,7 @@ const QString kNoPhrase = QStringLiteral("Type the phrase to say for this comman
 const QString kNoPath =
     QStringLiteral("Give the program, document or script this phrase starts (Browse or Use "
                    "Script).");
-const QString kKeepIt = QStringLiteral("Keep it?");
+const QString kKeepIt = QStringLiteral("Change it before it is stored?");
 const QString kAllClear =
     QStringLiteral("No phrase sounds like another, and the recogniser knows all their words.");
 
@@ -214,8 +214,10 @@ bool frmEdit::keepsPhrase(const QString& phrase, const QString& replacing)
         return true;
     const QString text =
         sphinx::findingSentences(found).join(QLatin1Char('\n')) + QStringLiteral("\n\n") + kKeepIt;
+    // A warning, not a refusal: only a "Yes" holds the phrase back, so that an unanswered
+    // question (no one at the screen) stores it as typed.
     return link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::YesNo,
-                                                platform::MsgIcon::Warning) ==
+                                                platform::MsgIcon::Warning) !=
            platform::MsgAnswer::Yes;
 }
 

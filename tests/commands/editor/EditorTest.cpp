@@ -251,21 +251,21 @@ TEST_F(EditorTest, ChangeRefusesAnotherCommandsPhraseAndAMissingSelection)
     EXPECT_EQ(editorList(), QStringList({"Notepad", "Calc"}));
 }
 
-TEST_F(EditorTest, APhraseThatSoundsLikeAnotherIsStoredOnlyWhenTheUserKeepsIt)
+TEST_F(EditorTest, APhraseThatSoundsLikeAnotherIsHeldBackOnlyWhenTheUserChangesIt)
 {
     seed({{"Notepad", "/usr/bin/gedit", "0"}, {"Mail", "/usr/bin/mutt", "0"}});
     frmEdit& e = open();
     click("cmdNew");
     type("txtName", QStringLiteral("Note Pad"));
     type("txtPath", QStringLiteral("/usr/bin/mousepad"));
-    store.dialogs.answers = {platform::MsgAnswer::No, platform::MsgAnswer::Yes};
+    store.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::No};
     click("cmdAdd");
     ASSERT_EQ(store.dialogs.messages.size(), 1u);
     EXPECT_EQ(store.dialogs.messages[0].text,
               QStringLiteral("\"Note Pad\" sounds like \"Notepad\": the recogniser may take one "
-                             "for the other.\n\nKeep it?"));
+                             "for the other.\n\nChange it before it is stored?"));
     EXPECT_EQ(store.dialogs.messages[0].buttons, platform::MsgButtons::YesNo);
-    // Not kept: nothing stored, the typed phrase stays to be reworded.
+    // To be changed: nothing stored, the typed phrase stays to be reworded.
     EXPECT_EQ(target("Note Pad"), std::nullopt);
     EXPECT_EQ(count(), QStringLiteral("2"));
     EXPECT_EQ(shownButtons(e), kNew);
@@ -278,6 +278,7 @@ TEST_F(EditorTest, APhraseThatSoundsLikeAnotherIsStoredOnlyWhenTheUserKeepsIt)
     // The built-in phrases are in the grammar too; a changed phrase is no rival of itself.
     select(1);
     type("txtName", QStringLiteral("Show Desktops"));
+    store.dialogs.answers = {platform::MsgAnswer::Yes};
     click("cmdChange");
     ASSERT_EQ(store.dialogs.messages.size(), 3u);
     EXPECT_TRUE(store.dialogs.messages[2].text.contains(QStringLiteral("\"Show Desktop\"")));
