@@ -1,6 +1,7 @@
 #include "speech/SphinxRecognizer.h"
 
 #include "platform/audio/AudioInput.h"
+#include "speech/InputLevel.h"
 #include "speech/sphinx/PhraseDecoder.h"
 #include "speech/training/Calibration.h"
 
@@ -15,17 +16,6 @@ namespace {
 constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 50;
 // The level meter moves ten times a second, showing the loudest chunk of each tenth.
 constexpr int kChunksPerLevel = 5;
-
-int levelPercent(const std::vector<std::int16_t>& samples)
-{
-    double sum = 0;
-    for (const std::int16_t s : samples)
-        sum += static_cast<double>(s) * s;
-    const double rms = std::sqrt(sum / static_cast<double>(samples.size()));
-    // Decibels below full scale mapped onto 0..100 over a 60 dB range.
-    const double db = rms > 0 ? 20 * std::log10(rms / 32768.0) : -60;
-    return static_cast<int>(std::lround(std::clamp((db + 60) / 60, 0.0, 1.0) * 100));
-}
 
 } // namespace
 
@@ -117,7 +107,7 @@ void SphinxRecognizer::listen()
         }
         if (!input_->read(chunk.data(), chunk.size()))
             break;
-        loudest = std::max(loudest, levelPercent(chunk));
+        loudest = std::max(loudest, levelPercent(chunk.data(), chunk.size()));
         if (++chunksMeasured == kChunksPerLevel) {
             QMetaObject::invokeMethod(
                 this, [this, level = loudest] { emit inputLevel(level); }, Qt::QueuedConnection);

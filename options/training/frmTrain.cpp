@@ -187,8 +187,11 @@ void frmTrain::onPlay()
 {
     const std::optional<training::VoiceRecording> take = folder_.recording(index_);
     platform::Audio* audio = link().services().audio;
-    if (!take || !audio || (player_.joinable() && (player_.join(), false)))
+    if (!take || !audio)
         return;
+    // One take at a time: the one before plays to its end first.
+    if (player_.joinable())
+        player_.join();
     // Playing waits for the sound's end: not on the UI thread.
     player_ = std::thread([audio, path = take->wavPath] { audio->playSoundFile(path); });
 }

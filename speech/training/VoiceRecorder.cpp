@@ -1,10 +1,9 @@
 #include "speech/training/VoiceRecorder.h"
 
 #include "platform/audio/AudioInput.h"
+#include "speech/InputLevel.h"
 
 #include <QMetaObject>
-#include <algorithm>
-#include <cmath>
 
 namespace training {
 namespace {
@@ -12,16 +11,6 @@ namespace {
 constexpr std::size_t kChunk = platform::AudioInput::kSampleRate / 10; // 100 ms
 
 } // namespace
-
-int levelPercent(const std::int16_t* samples, std::size_t count)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        sum += static_cast<double>(samples[i]) * samples[i];
-    const double rms = count ? std::sqrt(sum / static_cast<double>(count)) : 0;
-    const double db = rms > 0 ? 20 * std::log10(rms / 32768.0) : -60;
-    return static_cast<int>(std::lround(std::clamp((db + 60) / 60, 0.0, 1.0) * 100));
-}
 
 VoiceRecorder::VoiceRecorder(InputFactory makeInput, QObject* parent)
     : QObject(parent), makeInput_(std::move(makeInput))

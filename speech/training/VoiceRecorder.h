@@ -46,7 +46,4 @@ private:
     std::vector<std::int16_t> take_;
 };
 
-// The level of a stretch of audio, 0 to 100 over the 60 dB below full scale.
-int levelPercent(const std::int16_t* samples, std::size_t count);
-
 } // namespace training
