@@ -73,6 +73,7 @@ struct Run
     QString name;
     std::map<QString, Tally> rows;
     Tally commands10, commandsClean, reject;
+    Tally targeted; // the commands the target counts: clean and in 10 dB noise
 };
 
 QString fmt(double v)
@@ -164,7 +165,7 @@ int main(int argc, char** argv)
     for (const auto& [name, settings] : {std::pair{QStringLiteral("general"), general},
                                          std::pair{QStringLiteral("adapted"), adapted},
                                          std::pair{QStringLiteral("calibrated"), calibrated}}) {
-        Run run{name, {}, {}, {}, {}};
+        Run run{name, {}, {}, {}, {}, {}};
         decoder = PhraseDecoder::create(settings, &error);
         if (!decoder || !decoder->loadGrammar(grammarText, nullptr)) {
             std::fprintf(stderr, "bench_voice_training: %s\n", qPrintable(error));
@@ -182,6 +183,9 @@ int main(int argc, char** argv)
                 run.commandsClean.add(e, o);
             else if (e.condition.endsWith(QLatin1String("10")))
                 run.commands10.add(e, o);
+            if (!e.expected.isEmpty() && (e.condition == QLatin1String("clean") ||
+                                          e.condition.endsWith(QLatin1String("10"))))
+                run.targeted.add(e, o);
         }
         runs.push_back(std::move(run));
     }
@@ -221,33 +225,27 @@ int main(int argc, char** argv)
         std::printf("%-40s %8d %8d %11d\n", label, errors(runs[0].*pick), errors(runs[1].*pick),
                     errors(runs[2].*pick));
     }
-    Tally before = runs[0].commandsClean, afterA = runs[1].commandsClean,
-          afterC = runs[2].commandsClean;
-    before.add(runs[0].commands10);
-    afterA.add(runs[1].commands10);
-    afterC.add(runs[2].commands10);
+    const Tally& before = runs[0].targeted;
     std::printf("%-40s %8s %8s %11s  >=50\n", "errors removed %", "",
-                qPrintable(fmt(removed(before, afterA))), qPrintable(fmt(removed(before, afterC))));
+                qPrintable(fmt(removed(before, runs[1].targeted))),
+                qPrintable(fmt(removed(before, runs[2].targeted))));
     std::printf("%-40s %8s %8s %11s  <=2, not worse\n", "speech and noise to reject, accepted %",
                 qPrintable(fmt(runs[0].reject.falsePercent())),
                 qPrintable(fmt(runs[1].reject.falsePercent())),
                 qPrintable(fmt(runs[2].reject.falsePercent())));
     std::printf("%-40s %8s %8.1f %11s  <=60\n", "adaptation seconds", "", adaptSeconds, "");
-    met = met && removed(before, afterC) >= 50 && runs[2].reject.falsePercent() <= 2 &&
+    met = met && removed(before, runs[2].targeted) >= 50 && runs[2].reject.falsePercent() <= 2 &&
           runs[2].reject.falsePercent() <= runs[0].reject.falsePercent();
     QJsonArray runJson;
     for (const Run& r : runs) {
         QJsonObject rows;
         for (const auto& [row, tally] : r.rows)
             rows.insert(row, tallyJson(tally));
-        runJson.append(QJsonObject{
-            {QStringLiteral("model"), r.name},
-            {QStringLiteral("rows"), rows},
-            {QStringLiteral("errorsRemoved"),
-             jsonNumber(removed(before, r.name == QLatin1String("general")   ? before
-                                        : r.name == QLatin1String("adapted") ? afterA
-                                                                             : afterC))},
-            {QStringLiteral("rejectAccepted"), jsonNumber(r.reject.falsePercent())}});
+        runJson.append(
+            QJsonObject{{QStringLiteral("model"), r.name},
+                        {QStringLiteral("rows"), rows},
+                        {QStringLiteral("errorsRemoved"), jsonNumber(removed(before, r.targeted))},
+                        {QStringLiteral("rejectAccepted"), jsonNumber(r.reject.falsePercent())}});
     }
     json.insert(QStringLiteral("runs"), runJson);
     json.insert(QStringLiteral("targetsMet"), met);
