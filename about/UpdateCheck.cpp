@@ -1,11 +1,11 @@
 #include "about/UpdateCheck.h"
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
+#include "launching/sheller.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/files/SafeWrite.h"
 #include "platform/net/Http.h"
-#include "scripts/sheller.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

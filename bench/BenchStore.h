@@ -1,9 +1,9 @@
 #pragma once
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "platform/dialogs/ConsoleDialogs.h"
 #include "platform/registry/SqliteRegistry.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <QTemporaryDir>
 

@@ -6,8 +6,6 @@
 #include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
 #include "commands/CommandStore.h"
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "launcher/Dispatcher.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
@@ -18,6 +16,8 @@
 #include "platform/x11/X11Desktop.h"
 #include "speech/ConsoleRecognizer.h"
 #include "speech/ConsoleSynthesizer.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

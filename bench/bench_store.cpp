@@ -5,12 +5,12 @@
 // figures as JSON.
 #include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "options/OptionsStore.h"
 #include "platform/dialogs/ConsoleDialogs.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/SqliteRegistry.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

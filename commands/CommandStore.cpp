@@ -1,9 +1,9 @@
 #include "commands/CommandStore.h"
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "common/AppTitle.h"
 #include "platform/dialogs/Dialogs.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands/RegValue.h"
+#include "store/RegValue.h"
 
 #include <array>
 

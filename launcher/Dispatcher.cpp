@@ -6,9 +6,9 @@
 #include "launcher/Listening.h"
 #include "launcher/SpokenAnswers.h"
 #include "launcher/WindowCommands.h"
+#include "launching/sheller.h"
 #include "options/Options.h"
 #include "platform/dialogs/Dialogs.h"
-#include "scripts/sheller.h"
 
 #include <QTimer>
 

@@ -1,8 +1,8 @@
 #include "launcher/NewStore.h"
 
-#include "commands/RegistryPaths.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
+#include "store/RegistryPaths.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 #include "options/OptionsStore.h"
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/StoredText.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 namespace {
 

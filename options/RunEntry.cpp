@@ -1,11 +1,11 @@
 #include "options/RunEntry.h"
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "common/AppTitle.h"
 #include "platform/autostart/Autostart.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/registry/Registry.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 namespace {
 

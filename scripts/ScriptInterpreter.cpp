@@ -1,13 +1,13 @@
 #include "scripts/ScriptInterpreter.h"
 
 #include "common/AppTitle.h"
+#include "launching/sheller.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "scripts/Mouse.h"
 #include "scripts/ScriptHost.h"
 #include "scripts/TextMacros.h"
 #include "scripts/Windows.h"
-#include "scripts/sheller.h"
 
 #include <QCoreApplication>
 #include <QFile>

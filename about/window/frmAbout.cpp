@@ -4,13 +4,13 @@
 #include "common/AppTitle.h"
 #include "common/MainWindowLink.h"
 #include "common/widgets/OverMainWindow.h"
+#include "launching/sheller.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/net/Http.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
-#include "scripts/sheller.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,5 @@
 #include "options/dialog/frmOptions.h"
 
-#include "commands/RegistryPaths.h"
-#include "commands/modReg.h"
 #include "common/AppTitle.h"
 #include "common/MainWindowLink.h"
 #include "common/widgets/OverMainWindow.h"
@@ -15,6 +13,8 @@
 #include "platform/registry/StoredText.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/Tabrix.h"
+#include "store/RegistryPaths.h"
+#include "store/modReg.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

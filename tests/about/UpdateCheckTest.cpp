@@ -1,6 +1,6 @@
 #include "about/UpdateCheck.h"
-#include "commands/RegistryPaths.h"
 #include "platform/net/QtHttp.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TestHttpServer.h"
 #include "tests/support/TestStore.h"

@@ -1,5 +1,5 @@
 #include "commands/CommandStore.h"
-#include "commands/RegistryPaths.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
 #include <algorithm>

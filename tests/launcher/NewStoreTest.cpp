@@ -1,5 +1,5 @@
 #include "launcher/NewStore.h"
-#include "commands/RegistryPaths.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "options/OptionsStore.h"
-#include "commands/RegistryPaths.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
 #include <gtest/gtest.h>

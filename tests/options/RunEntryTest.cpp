@@ -1,6 +1,6 @@
 #include "options/RunEntry.h"
-#include "commands/RegistryPaths.h"
 #include "platform/autostart/Autostart.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/frmLaunch.h"
-#include "commands/RegistryPaths.h"
 #include "platform/Platform.h"
 #include "platform/net/QtHttp.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeSpeech.h"

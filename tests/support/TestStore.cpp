@@ -1,6 +1,6 @@
 #include "tests/support/TestStore.h"
 
-#include "commands/RegistryPaths.h"
+#include "store/RegistryPaths.h"
 
 #include <gtest/gtest.h>
 

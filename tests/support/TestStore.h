@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commands/modReg.h"
 #include "platform/registry/SqliteRegistry.h"
+#include "store/modReg.h"
 #include "tests/support/RecordingDialogs.h"
 #include "tests/support/TempDir.h"
 

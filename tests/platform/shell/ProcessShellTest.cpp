@@ -1,5 +1,5 @@
 #include "platform/shell/ProcessShell.h"
-#include "scripts/sheller.h"
+#include "launching/sheller.h"
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "commands/modReg.h"
+#include "store/modReg.h"
 
 #include "common/AppTitle.h"
 #include "platform/dialogs/Dialogs.h"

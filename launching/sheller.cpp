@@ -1,4 +1,4 @@
-#include "scripts/sheller.h"
+#include "launching/sheller.h"
 
 #include "platform/shell/Shell.h"
 #include "platform/shell/ShellWords.h"

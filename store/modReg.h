@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commands/RegValue.h"
 #include "platform/registry/Registry.h"
+#include "store/RegValue.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "commands/RegValue.h"
+#include "store/RegValue.h"
 
 #include "platform/registry/StoredText.h"
 

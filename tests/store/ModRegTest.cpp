@@ -1,5 +1,5 @@
-#include "commands/modReg.h"
-#include "commands/RegistryPaths.h"
+#include "store/modReg.h"
+#include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
 #include <algorithm>

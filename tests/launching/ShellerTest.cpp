@@ -1,4 +1,4 @@
-#include "scripts/sheller.h"
+#include "launching/sheller.h"
 
 #include "tests/support/FakeDesktop.h"
 
