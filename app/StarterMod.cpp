@@ -1,6 +1,5 @@
 #include "app/StarterMod.h"
 
-#include "app/ChosenDesktop.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
 #include "common/AppTitle.h"
@@ -10,6 +9,7 @@
 #include "launcher/StartMode.h"
 #include "platform/Platform.h"
 #include "platform/audio/PulseAudio.h"
+#include "platform/choice/DesktopChoice.h"
 #include "platform/clock/Clock.h"
 #include "platform/desktop/LimitedDesktop.h"
 #include "platform/dialogs/ConsoleDialogs.h"
@@ -113,7 +113,7 @@ int Main(int argc, char** argv)
         if (window)
             window->showDesktopNotice(limit);
     };
-    const ChosenDesktop chosen = chooseDesktop(x11Desktop, tell);
+    const platform::DesktopChoice chosen = platform::chooseDesktop(x11Desktop, tell);
     platform::LimitedDesktop desktop(chosen.desktop() ? *chosen.desktop() : x11Desktop,
                                      chosen.limits, tell);
     platform::ProcessShell shell;

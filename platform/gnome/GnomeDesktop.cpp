@@ -1,6 +1,6 @@
 #include "platform/gnome/GnomeDesktop.h"
 
-#include "platform/x11/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>

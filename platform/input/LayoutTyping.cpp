@@ -1,22 +1,21 @@
 #include "platform/input/LayoutTyping.h"
 
 #include "platform/input/LayoutKeys.h"
-#include "platform/wayland/WaylandLayout.h"
-#include "platform/x11/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 #include <utility>
 #include <xkbcommon/xkbcommon.h>
 
 namespace platform {
 
-LayoutTyping::LayoutTyping(WaylandLayout& layout, Press press)
-    : layout_(layout), press_(std::move(press))
+LayoutTyping::LayoutTyping(KeymapSource& keymap, Press press)
+    : keymap_(keymap), press_(std::move(press))
 {
 }
 
-bool LayoutTyping::tap(std::uint32_t keysym)
+bool LayoutTyping::tap(LayoutKeys& keys, std::uint32_t keysym)
 {
-    const std::optional<LayoutKey> found = layout_.keys().find(keysym);
+    const std::optional<LayoutKey> found = keys.find(keysym);
     if (!found)
         return false;
     for (const std::uint32_t modifier : found->modifiers)
@@ -33,22 +32,22 @@ void LayoutTyping::keyEvent(int virtualKey, bool down)
     const auto keysym = static_cast<std::uint32_t>(keysymForVirtualKey(virtualKey));
     if (keysym == 0)
         return;
-    layout_.refresh();
+    LayoutKeys& keys = keymap_.currentKeys();
     if (isModifierKey(virtualKey)) {
         // The modifier's own key, without the modifiers that reach its level.
-        if (const std::optional<LayoutKey> found = layout_.keys().find(keysym))
+        if (const std::optional<LayoutKey> found = keys.find(keysym))
             press_(found->key, down);
         return;
     }
     if (down)
-        tap(keysym);
+        tap(keys, keysym);
 }
 
 bool LayoutTyping::typeCharacter(char32_t character)
 {
     const xkb_keysym_t keysym = xkb_utf32_to_keysym(character);
-    layout_.refresh();
-    return keysym != XKB_KEY_NoSymbol && tap(keysym);
+    LayoutKeys& keys = keymap_.currentKeys();
+    return keysym != XKB_KEY_NoSymbol && tap(keys, keysym);
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/input/LayoutKeys.h"
+#include "platform/input/LayoutTyping.h"
 #include "platform/wayland/WaylandOutputs.h"
 
 #include <QString>
@@ -19,7 +20,7 @@ class SeatKeymap;
 // A connection to the compositor for what typing and pointing need of it: the user's
 // keymap, as the compositor hands it to every program with a keyboard, and the outputs'
 // box. Globals other than the seat and the outputs go to `other`, on the same connection.
-class WaylandLayout
+class WaylandLayout : public KeymapSource
 {
 public:
     using Global = std::function<void(wl_registry* registry, std::uint32_t name,
@@ -28,7 +29,7 @@ public:
     // Connects to the compositor named by WAYLAND_DISPLAY (or `display` when given) and
     // reads its globals, then the keymap and the outputs.
     explicit WaylandLayout(const QString& display = QString(), Global other = {});
-    ~WaylandLayout();
+    ~WaylandLayout() override;
     WaylandLayout(const WaylandLayout&) = delete;
     WaylandLayout& operator=(const WaylandLayout&) = delete;
 
@@ -38,6 +39,11 @@ public:
     // Null when the compositor could not be reached.
     wl_display* display() const { return display_; }
     LayoutKeys& keys() { return keys_; }
+    LayoutKeys& currentKeys() override
+    {
+        refresh();
+        return keys_;
+    }
     const LayoutKeys& keys() const { return keys_; }
     const WaylandOutputs& outputs() const { return outputs_; }
 

@@ -1,8 +1,8 @@
 #include "platform/wlroots/VirtualKeyboard.h"
 
+#include "platform/input/VirtualKeys.h"
 #include "platform/wlroots/InputTime.h"
 #include "platform/wlroots/virtual-keyboard-unstable-v1-client-protocol.h"
-#include "platform/x11/VirtualKeys.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/input/VirtualKeys.h"
 #include "platform/x11/SpareKeys.h"
-#include "platform/x11/VirtualKeys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

@@ -1,4 +1,4 @@
-#include "platform/x11/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 #include "scripts/Mouse.h"
 #include "tests/platform/x11/X11Fixture.h"
 

@@ -1,4 +1,4 @@
-#include "platform/input/UinputInput.h"
+#include "platform/uinput/UinputInput.h"
 #include "tests/support/SwaySession.h"
 
 #include <QStringList>

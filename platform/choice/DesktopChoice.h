@@ -7,21 +7,21 @@
 #include <memory>
 
 namespace platform {
+
 class X11Desktop;
-}
 
 // The desktop the window, key and pointer commands go to, and what they cannot do there.
-struct ChosenDesktop
+struct DesktopChoice
 {
-    std::unique_ptr<platform::Desktop> native; // null: the X11 desktop
+    std::unique_ptr<Desktop> native; // null: the X11 desktop
     // Keys and the pointer where the compositor does not take them itself: the
     // program's kernel devices, or the desktop portal's remote control; else null.
-    std::unique_ptr<platform::KeysAndPointer> input;
+    std::unique_ptr<KeysAndPointer> input;
     // The native (or X11) desktop's window commands with that input; null without it.
-    std::unique_ptr<platform::Desktop> routed;
-    platform::DesktopLimits limits;
+    std::unique_ptr<Desktop> routed;
+    DesktopLimits limits;
 
-    platform::Desktop* desktop() const { return routed ? routed.get() : native.get(); }
+    Desktop* desktop() const { return routed ? routed.get() : native.get(); }
 };
 
 // The compositor's own interfaces where the program speaks them (wlroots, KWin, the
@@ -31,5 +31,6 @@ struct ChosenDesktop
 // an X11 desktop the user chose goes unsaid.
 // What is out of reach is in the limits, told when first used; `tell` hears what turns
 // out later to be out of reach (the user says no to the portal's question).
-ChosenDesktop chooseDesktop(platform::X11Desktop& x11,
-                            std::function<void(const QString&)> tell = {});
+DesktopChoice chooseDesktop(X11Desktop& x11, std::function<void(const QString&)> tell = {});
+
+} // namespace platform

@@ -1,11 +1,11 @@
-#include "app/ChosenDesktop.h"
+#include "platform/choice/DesktopChoice.h"
 
-#include "platform/desktop/DesktopChoice.h"
+#include "platform/choice/SessionDesktop.h"
 #include "platform/gnome/GnomeDesktop.h"
 #include "platform/input/RoutedDesktop.h"
-#include "platform/input/UinputInput.h"
 #include "platform/kde/KwinDesktop.h"
 #include "platform/portal/RemoteDesktopPortal.h"
+#include "platform/uinput/UinputInput.h"
 #include "platform/wlroots/WlrootsDesktop.h"
 #include "platform/x11/X11Desktop.h"
 
@@ -13,6 +13,7 @@
 #include <QProcessEnvironment>
 #include <cstdio>
 
+namespace platform {
 namespace {
 
 // Why each kind of command reaches only XWayland programs; empty where it reaches all.
@@ -33,11 +34,10 @@ QString xwaylandOnly(const QString& commands, const QString& why)
 }
 
 // The compositor's own interfaces, and why each kind of command cannot use them.
-std::unique_ptr<platform::Desktop> nativeDesktop(platform::DesktopKind kind,
-                                                 platform::X11Desktop& x11, Reasons& reasons)
+std::unique_ptr<Desktop> nativeDesktop(DesktopKind kind, X11Desktop& x11, Reasons& reasons)
 {
-    if (kind == platform::DesktopKind::Wlroots) {
-        auto wlroots = std::make_unique<platform::WlrootsDesktop>(x11);
+    if (kind == DesktopKind::Wlroots) {
+        auto wlroots = std::make_unique<WlrootsDesktop>(x11);
         if (!wlroots->problem().isEmpty()) {
             reasons = {wlroots->problem(), wlroots->problem(), wlroots->problem()};
             return nullptr;
@@ -48,8 +48,8 @@ std::unique_ptr<platform::Desktop> nativeDesktop(platform::DesktopKind kind,
             reasons.pointer = QStringLiteral("the compositor offers no virtual pointer");
         return wlroots;
     }
-    if (kind == platform::DesktopKind::Kde) {
-        auto kwin = std::make_unique<platform::KwinDesktop>(x11);
+    if (kind == DesktopKind::Kde) {
+        auto kwin = std::make_unique<KwinDesktop>(x11);
         if (!kwin->problem().isEmpty()) {
             reasons = {kwin->problem(), kwin->problem(), kwin->problem()};
             return nullptr;
@@ -57,8 +57,8 @@ std::unique_ptr<platform::Desktop> nativeDesktop(platform::DesktopKind kind,
         reasons.keys = reasons.pointer = kwin->inputProblem();
         return kwin;
     }
-    if (kind == platform::DesktopKind::Gnome) {
-        auto gnome = std::make_unique<platform::GnomeDesktop>();
+    if (kind == DesktopKind::Gnome) {
+        auto gnome = std::make_unique<GnomeDesktop>();
         if (!gnome->problem().isEmpty()) {
             reasons = {gnome->problem(), gnome->problem(), gnome->problem()};
             return nullptr;
@@ -80,14 +80,14 @@ QString portalTokenFile()
 // Keys and the pointer through the program's kernel devices where the user may make
 // them, else through the desktop portal; null, with why added to `reasons`, when
 // neither works.
-std::unique_ptr<platform::KeysAndPointer> otherInput(Reasons& reasons,
-                                                     std::function<void(const QString&)> tell)
+std::unique_ptr<KeysAndPointer> otherInput(Reasons& reasons,
+                                           std::function<void(const QString&)> tell)
 {
-    auto devices = std::make_unique<platform::UinputInput>();
+    auto devices = std::make_unique<UinputInput>();
     if (devices->problem().isEmpty())
         return devices;
-    auto portal = std::make_unique<platform::RemoteDesktopPortal>(
-        QDBusConnection::sessionBus(), portalTokenFile(), std::move(tell));
+    auto portal = std::make_unique<RemoteDesktopPortal>(QDBusConnection::sessionBus(),
+                                                        portalTokenFile(), std::move(tell));
     if (portal->problem().isEmpty())
         return portal;
     for (QString* why : {&reasons.keys, &reasons.pointer})
@@ -100,36 +100,36 @@ std::unique_ptr<platform::KeysAndPointer> otherInput(Reasons& reasons,
 
 } // namespace
 
-ChosenDesktop chooseDesktop(platform::X11Desktop& x11, std::function<void(const QString&)> tell)
+DesktopChoice chooseDesktop(X11Desktop& x11, std::function<void(const QString&)> tell)
 {
-    const platform::DesktopChoice choice =
-        platform::chooseDesktop(QProcessEnvironment::systemEnvironment());
-    if (!choice.problem.isEmpty())
-        std::fprintf(stderr, "zorv: %s\n", choice.problem.toLocal8Bit().constData());
-    ChosenDesktop chosen;
-    if (choice.kind == platform::DesktopKind::X11 && choice.overridden)
+    const SessionDesktop session = sessionDesktop(QProcessEnvironment::systemEnvironment());
+    if (!session.problem.isEmpty())
+        std::fprintf(stderr, "zorv: %s\n", session.problem.toLocal8Bit().constData());
+    DesktopChoice chosen;
+    if (session.kind == DesktopKind::X11 && session.overridden)
         return chosen;
     Reasons reasons;
-    chosen.native = nativeDesktop(choice.kind, x11, reasons);
+    chosen.native = nativeDesktop(session.kind, x11, reasons);
     // Keys and the pointer the compositor does not take (or all of them, where the
     // program cannot speak to it) go another way where there is one.
-    if (choice.kind != platform::DesktopKind::X11 &&
+    if (session.kind != DesktopKind::X11 &&
         (!reasons.keys.isEmpty() || !reasons.pointer.isEmpty())) {
         chosen.input = otherInput(reasons, std::move(tell));
         if (chosen.input) {
             reasons.keys.clear();
             reasons.pointer.clear();
-            chosen.routed = std::make_unique<platform::RoutedDesktop>(
-                chosen.native ? *chosen.native : static_cast<platform::Desktop&>(x11),
-                *chosen.input);
+            chosen.routed = std::make_unique<RoutedDesktop>(
+                chosen.native ? *chosen.native : static_cast<Desktop&>(x11), *chosen.input);
         }
     }
     chosen.limits = {xwaylandOnly(QStringLiteral("Window commands"), reasons.windows),
                      xwaylandOnly(QStringLiteral("Key commands"), reasons.keys),
                      xwaylandOnly(QStringLiteral("Mouse commands"), reasons.pointer)};
     std::fprintf(stderr, "zorv: desktop: %s (%s)\n",
-                 platform::desktopKindName(choice.kind).toLocal8Bit().constData(),
-                 choice.reason.toLocal8Bit().constData());
+                 desktopKindName(session.kind).toLocal8Bit().constData(),
+                 session.reason.toLocal8Bit().constData());
     std::fflush(stderr);
     return chosen;
 }
+
+} // namespace platform

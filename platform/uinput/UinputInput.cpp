@@ -1,4 +1,4 @@
-#include "platform/input/UinputInput.h"
+#include "platform/uinput/UinputInput.h"
 
 #include <QByteArray>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/desktop/DesktopChoice.h"
+#include "platform/choice/SessionDesktop.h"
 
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -40,9 +40,9 @@ QString desktopKindName(DesktopKind kind)
     return QString();
 }
 
-DesktopChoice chooseDesktop(const QProcessEnvironment& env)
+SessionDesktop sessionDesktop(const QProcessEnvironment& env)
 {
-    DesktopChoice choice;
+    SessionDesktop choice;
     const QString wanted = env.value(QStringLiteral("SARQUEN_DESKTOP")).trimmed().toLower();
     if (!wanted.isEmpty()) {
         for (const auto& [kind, name] : kNames) {

@@ -1,11 +1,11 @@
-#include "platform/desktop/DesktopChoice.h"
+#include "platform/choice/SessionDesktop.h"
 
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 using platform::DesktopKind;
 
-TEST(DesktopChoice, TheSessionOrTheOverrideDecides)
+TEST(SessionDesktop, TheSessionOrTheOverrideDecides)
 {
     struct Case
     {
@@ -37,7 +37,7 @@ TEST(DesktopChoice, TheSessionOrTheOverrideDecides)
         for (const auto& [name, value] : vars)
             if (*value)
                 env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
-        const platform::DesktopChoice choice = platform::chooseDesktop(env);
+        const platform::SessionDesktop choice = platform::sessionDesktop(env);
         EXPECT_EQ(choice.kind, c.kind) << c.override << '|' << c.type << '|' << c.current;
         EXPECT_EQ(!choice.problem.isEmpty(), c.problem) << c.override;
         EXPECT_FALSE(choice.reason.isEmpty());

@@ -1,4 +1,4 @@
-#include "platform/x11/VirtualKeys.h"
+#include "platform/input/VirtualKeys.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>

@@ -15,7 +15,8 @@ enum class DesktopKind
     Gnome,   // GNOME Shell on Wayland
 };
 
-struct DesktopChoice
+// Which kind of desktop the session is, and why.
+struct SessionDesktop
 {
     DesktopKind kind = DesktopKind::X11;
     // Why: "SARQUEN_DESKTOP=kde", "X11 session", "Wayland session of sway", ...
@@ -32,6 +33,6 @@ QString desktopKindName(DesktopKind kind);
 // The desktop of the session in `env`: SARQUEN_DESKTOP when it names one; else a
 // Wayland session (XDG_SESSION_TYPE, or WAYLAND_DISPLAY when the type is not set) is
 // told apart by XDG_CURRENT_DESKTOP, and anything else is X11.
-DesktopChoice chooseDesktop(const QProcessEnvironment& env);
+SessionDesktop sessionDesktop(const QProcessEnvironment& env);
 
 } // namespace platform
