@@ -124,14 +124,15 @@ int Main(int argc, char** argv)
                                       &shell,    &audio,        &session, &http};
 
     const SpeechPair speech = createSpeech(nullptr);
-    frmLaunch main(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    Launcher launcher(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    frmLaunch main(launcher);
     window = &main;
     if (!speech.notice.isEmpty())
         main.showSpeechNotice(speech.notice);
     if (!speech.voiceNotice.isEmpty())
         main.showDesktopNotice(speech.voiceNotice);
     main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);
-    QObject::connect(&main, &frmLaunch::programEnded, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&launcher, &Launcher::programEnded, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&instance, &SingleInstance::startedAgain, &main,
                      [&main](const QString& line) { main.startedAgain(startModeFor(line)); });
 

@@ -34,10 +34,8 @@ int main(int argc, char** argv)
         reg.ReadRegValue(regpath::kOptions, QStringLiteral("tcomt"));
     }));
     figures.push_back(measure("load all options", 500, 0, [&] { LoadOptions(reg); }));
-    figures.push_back(measure("save all options", 100, 0, [&] {
-        const LoadedOptions o = LoadOptions(reg);
-        SaveOptions(reg, o.options, o.comFirmExe, {});
-    }));
+    figures.push_back(
+        measure("save all options", 100, 0, [&] { SaveOptions(reg, LoadOptions(reg)); }));
     for (int i = 0; i < 1000; ++i)
         reg.WriteRegValue(HKEY_LOCAL_MACHINE, regpath::kListList,
                           QStringLiteral("Command %1").arg(i),

@@ -133,13 +133,13 @@ bool Dispatcher::runBuiltin(const QString& phrase)
 void Dispatcher::runUserCommand(int row)
 {
     LauncherState& s = c_.state;
-    if (s.comFirmExe == 1) {
+    if (c_.options.comFirmExe == 1) {
         c_.actions.showConfirmation(c_.commands.phrases[row].text());
         s.pendingTarget = c_.commands.targets[row].text();
         s.confirmPending = -1;
         s.startHeard = 1;
         s.pendingCheck = c_.commands.checks[row].toInt16();
-    } else if (s.comFirmExe == 0) {
+    } else if (c_.options.comFirmExe == 0) {
         const QString target = c_.commands.targets[row].text();
         s.startHeard = 0;
         stopListeningFor(c_.commands.checks[row].toInt16());

@@ -3,11 +3,10 @@
 #include <QString>
 #include <cstdint>
 
-// The main window's run-time flags, shared with the dispatcher, the script interpreter
-// and the confirmation prompt. Flags use 0 for false and -1 for true; startHeard uses 1.
+// The launcher's run-time flags, shared with the dispatcher, the script interpreter and
+// the confirmation prompt. Flags use 0 for false and -1 for true; startHeard uses 1.
 struct LauncherState
 {
-    std::int16_t comFirmExe = 0;     // 1 ask before launching, 0 launch at once, else nothing
     std::int16_t confirmPending = 0; // a confirmation prompt waits for "Yes" or "No"
     std::int16_t startHeard = 0;     // the start phrase opened its time window
     std::int16_t speaking = 0;       // a script waits for its speech to end

@@ -2,8 +2,10 @@
 
 #include "speech/Recognizer.h"
 
-Listening::Listening(Recognizer& recognizer, ListeningIndicators& indicators)
-    : recognizer_(recognizer), indicators_(indicators)
+#include <utility>
+
+Listening::Listening(Recognizer& recognizer, std::function<void(bool listening)> shown)
+    : recognizer_(recognizer), shown_(std::move(shown))
 {
 }
 
@@ -20,22 +22,18 @@ void Listening::resumeRecognition()
 void Listening::stopListening()
 {
     pauseRecognition();
-    indicators_.setStopItemEnabled(false);
-    indicators_.setStopButtonShown(false);
-    indicators_.setStartItemEnabled(true);
-    indicators_.setStartButtonShown(true);
+    show(false);
 }
 
 void Listening::startListening()
 {
     resumeRecognition();
-    indicators_.setStartItemEnabled(false);
-    indicators_.setStartButtonShown(false);
-    indicators_.setStopItemEnabled(true);
-    indicators_.setStopButtonShown(true);
+    show(true);
 }
 
-bool Listening::isListening() const
+void Listening::show(bool listening)
 {
-    return indicators_.stopButtonShown();
+    listening_ = listening;
+    if (shown_)
+        shown_(listening);
 }

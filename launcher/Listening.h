@@ -1,35 +1,30 @@
 #pragma once
 
+#include <functional>
+
 class Recognizer;
 
-// The four places that show whether the program listens: the main window's two
-// buttons and the tray menu's two items.
-class ListeningIndicators
-{
-public:
-    virtual ~ListeningIndicators() = default;
-    virtual void setStartItemEnabled(bool enabled) = 0;
-    virtual void setStopItemEnabled(bool enabled) = 0;
-    virtual void setStartButtonShown(bool shown) = 0;
-    virtual void setStopButtonShown(bool shown) = 0;
-    // The program listens while the Stop Listening button is shown.
-    virtual bool stopButtonShown() const = 0;
-};
-
-// Pausing and resuming only switch the recogniser; stopping and starting listening
-// also change the four indicators together, in a fixed order.
+// The four listening operations. Pausing and resuming only switch the recogniser;
+// stopping and starting listening also change the listening state, which the program's
+// windows show (the main window's Start and Stop Listening buttons and the tray menu's
+// two items, always together).
 class Listening
 {
 public:
-    Listening(Recognizer& recognizer, ListeningIndicators& indicators);
+    // `shown` hears every change of the listening state, after the recogniser was told.
+    explicit Listening(Recognizer& recognizer, std::function<void(bool listening)> shown = {});
 
     void pauseRecognition();
     void resumeRecognition();
     void stopListening();
     void startListening();
-    bool isListening() const;
+    // The program starts listening.
+    bool isListening() const { return listening_; }
 
 private:
+    void show(bool listening);
+
     Recognizer& recognizer_;
-    ListeningIndicators& indicators_;
+    std::function<void(bool)> shown_;
+    bool listening_ = true;
 };

@@ -80,8 +80,8 @@ QString capitalisedStartCommand(QString phrase)
     return phrase;
 }
 
-std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsFormInput& input,
-                                                                  const QLocale& locale)
+std::variant<Options, OptionsFormError> readOptionsForm(const OptionsFormInput& input,
+                                                        const QLocale& locale)
 {
     using Field = OptionsFormError::Field;
     // A negative time would keep the prompt, or the start phrase's window, open for ever.
@@ -102,8 +102,7 @@ std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsF
                                     .arg(quoted(QStringLiteral("Start Command:")),
                                          quoted(QStringLiteral("Use Start Command")))};
 
-    OptionsFormValues v;
-    Options& o = v.options;
+    Options o;
     o.chktext = normaliseChkText(input.chkText);
     o.t1t = *t1t;
     o.tcomt = *tcomt;
@@ -112,8 +111,8 @@ std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsF
     o.soundPath = input.soundPath;
     o.soundPlay = input.playSound ? 1 : 0;
     o.soundOpt = input.wavSelected ? 0 : 1;
-    v.comFirmExe = input.confirm ? 1 : 0;
-    v.startup.winStart = input.startWithSession ? 1 : 0;
-    v.startup.progStat = input.startMode;
-    return v;
+    o.comFirmExe = input.confirm ? 1 : 0;
+    o.startup.winStart = input.startWithSession ? 1 : 0;
+    o.startup.progStat = input.startMode;
+    return o;
 }

@@ -24,14 +24,6 @@ struct OptionsFormInput
     std::int16_t startMode = 0;    // 1 optNormal, 2 optMin, 3 optHide, 0 none selected
 };
 
-// What OK stores and applies. `startup.regCheck` is left for the start-up entry's update.
-struct OptionsFormValues
-{
-    Options options;
-    std::int16_t comFirmExe = 0;
-    StartupEntry startup;
-};
-
 // Input that must not be stored, with the message that tells the user why.
 struct OptionsFormError
 {
@@ -45,12 +37,13 @@ struct OptionsFormError
     QString message;
 };
 
-// Turns the dialog's controls into option values. Numbers are read in `locale` (its
-// decimal separator; the C locale's point is accepted as well) and must fit the
-// 16-bit fields they are stored in; the start command may not be empty while it is in
-// use.
-std::variant<OptionsFormValues, OptionsFormError> readOptionsForm(const OptionsFormInput& input,
-                                                                  const QLocale& locale);
+// Turns the dialog's controls into the option values OK stores and applies
+// (`startup.regCheck` is left for the start-up entry's update). Numbers are read in
+// `locale` (its decimal separator; the C locale's point is accepted as well) and must fit
+// the 16-bit fields they are stored in; the start command may not be empty while it is
+// in use.
+std::variant<Options, OptionsFormError> readOptionsForm(const OptionsFormInput& input,
+                                                        const QLocale& locale);
 
 // The number in `text` rounded to the nearest integer, halves to the even neighbour,
 // after multiplying by `scale`; nothing when the text is not a number or the result

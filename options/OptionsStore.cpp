@@ -29,14 +29,13 @@ QString normaliseChkText(QString text)
     return text;
 }
 
-LoadedOptions LoadOptions(modReg& reg)
+Options LoadOptions(modReg& reg)
 {
-    LoadedOptions loaded;
-    Options& o = loaded.options;
+    Options o;
     o.soundPath = read(reg, "soundPath").text();
     o.soundPlay = read(reg, "soundPlay").toInt16();
     o.soundOpt = read(reg, "soundOpt").toInt16();
-    loaded.comFirmExe = read(reg, "comFirmExe").toInt16();
+    o.comFirmExe = read(reg, "comFirmExe").toInt16();
     o.starter = read(reg, "starter").text();
     // The stored phrase ends with the store's NUL; a missing or empty value leaves an
     // empty phrase, which can never be heard.
@@ -46,11 +45,15 @@ LoadedOptions LoadOptions(modReg& reg)
     o.t1t = read(reg, "t1t").toInt16();
     o.tcomt = read(reg, "tcomt").toInt16();
     o.chktext = normaliseChkText(read(reg, "chktext").text());
-    return loaded;
+    o.startup.regCheck = read(reg, "regCheck").toInt16();
+    o.startup.winStart = read(reg, "winStart").toInt16();
+    o.startup.progStat = read(reg, "progStat").toInt16();
+    return o;
 }
 
-void SaveOptions(modReg& reg, const Options& o, std::int16_t comFirmExe, const StartupEntry& s)
+void SaveOptions(modReg& reg, const Options& o)
 {
+    const StartupEntry& s = o.startup;
     auto write = [&reg](const char* name, const RegValue& value) {
         reg.WriteRegValue(platform::HKEY_LOCAL_MACHINE, regpath::kOptions,
                           QString::fromLatin1(name), value, platform::REG_SZ);
@@ -61,7 +64,7 @@ void SaveOptions(modReg& reg, const Options& o, std::int16_t comFirmExe, const S
     // a value that still carries the store's NUL does not gain another on every save.
     write("chktext", textBeforeNul(o.chktext));
     write("regCheck", s.regCheck);
-    write("comFirmExe", comFirmExe);
+    write("comFirmExe", o.comFirmExe);
     write("winStart", s.winStart);
     write("progStat", s.progStat);
     write("starter", textBeforeNul(o.starter));
@@ -69,4 +72,10 @@ void SaveOptions(modReg& reg, const Options& o, std::int16_t comFirmExe, const S
     write("soundPath", textBeforeNul(o.soundPath));
     write("soundPlay", o.soundPlay);
     write("soundOpt", o.soundOpt);
+}
+
+void OptionsStore::save(const Options& options)
+{
+    options_ = options;
+    SaveOptions(reg_, options_);
 }

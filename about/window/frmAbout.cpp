@@ -2,8 +2,8 @@
 
 #include "about/window/LinkLabel.h"
 #include "common/AppTitle.h"
-#include "common/MainWindowLink.h"
 #include "common/widgets/OverMainWindow.h"
+#include "launcher/Launcher.h"
 #include "launching/sheller.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
@@ -22,8 +22,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-frmAbout::frmAbout(MainWindowLink& link, QWidget* mainWindow)
-    : OverMainWindow(link, mainWindow), link_(link)
+frmAbout::frmAbout(Launcher& launcher, QWidget* mainWindow)
+    : OverMainWindow(launcher, mainWindow), launcher_(launcher)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Ombrel Sarquen Information"));
@@ -121,7 +121,7 @@ void frmAbout::buildControls()
     connect(cmdDone_, &Tabrix::clicked, this, &frmAbout::cmdDoneClick);
     connect(cmdPrintHelp_, &Tabrix::clicked, this, &frmAbout::cmdPrintHelpClick);
     connect(cmdUpdate_, &Tabrix::clicked, this, &frmAbout::cmdUpdateClick);
-    platform::Http* http = link_.services().http;
+    platform::Http* http = launcher_.services().http;
     connect(cmdCancelUpdate_, &Tabrix::clicked, http, &platform::Http::cancel);
     connect(lblLink_, &LinkLabel::clicked, this, [this] { openLink(about::kMakerSite); });
     connect(lblLink2_, &LinkLabel::clicked, this, [this] { openLink(about::kProductSite); });
@@ -153,18 +153,18 @@ void frmAbout::load()
 {
     lblVersion_->setText(
         about::versionLabel(SARQUEN_VERSION_MAJOR, SARQUEN_VERSION_MINOR, SARQUEN_VERSION_PATCH));
-    if (!txtHelp_->LoadFile(link_.programFolder() + QStringLiteral("Help.rtf")))
-        link_.services().dialogs->messageBox(QStringLiteral("Unable to open Help File!"),
-                                             QStringLiteral("ERROR"), platform::MsgButtons::Ok,
-                                             platform::MsgIcon::Critical);
+    if (!txtHelp_->LoadFile(launcher_.programFolder() + QStringLiteral("Help.rtf")))
+        launcher_.services().dialogs->messageBox(QStringLiteral("Unable to open Help File!"),
+                                                 QStringLiteral("ERROR"), platform::MsgButtons::Ok,
+                                                 platform::MsgIcon::Critical);
 }
 
 void frmAbout::openLink(const QString& target)
 {
     try {
-        ShellLaunch(*link_.services().shell, target, 1);
+        ShellLaunch(*launcher_.services().shell, target, 1);
     } catch (const std::exception&) {
-        link_.services().dialogs->messageBox(
+        launcher_.services().dialogs->messageBox(
             QStringLiteral("Unable to open \"%1\": no program on this computer opens it.")
                 .arg(target),
             appTitle(), platform::MsgButtons::Ok, platform::MsgIcon::Warning);
@@ -194,9 +194,9 @@ bool frmAbout::printHelp(QPrinter& printer)
     txtHelp_->print(&printer);
     if (printer.printerState() != QPrinter::Error)
         return true;
-    link_.services().dialogs->messageBox(QStringLiteral("Unable to print the Help File!"),
-                                         QStringLiteral("ERROR"), platform::MsgButtons::Ok,
-                                         platform::MsgIcon::Critical);
+    launcher_.services().dialogs->messageBox(QStringLiteral("Unable to print the Help File!"),
+                                             QStringLiteral("ERROR"), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::Critical);
     return false;
 }
 
@@ -207,9 +207,9 @@ void frmAbout::cmdUpdateClick()
     checking_ = true;
     cmdUpdate_->setEnabled(false);
     cmdPrintHelp_->setEnabled(false);
-    const platform::Platform& services = link_.services();
-    about::UpdateCheck check(link_.registry(), *services.dialogs, *services.shell, *services.http,
-                             link_.programFolder());
+    const platform::Platform& services = launcher_.services();
+    about::UpdateCheck check(launcher_.registry(), *services.dialogs, *services.shell,
+                             *services.http, launcher_.programFolder());
     lastCheck_ = check.run();
     lastFailure_ = check.failure();
     checking_ = false;
@@ -225,11 +225,11 @@ bool frmAbout::readyToClose()
     if (!checking_)
         return true;
     closeRequested_ = true;
-    link_.services().http->cancel();
+    launcher_.services().http->cancel();
     return false;
 }
 
-frmAbout* openAboutWindow(MainWindowLink& link, QWidget* mainWindow)
+frmAbout* openAboutWindow(Launcher& launcher, QWidget* mainWindow)
 {
-    return showOverMainWindow<frmAbout>(link, mainWindow);
+    return showOverMainWindow<frmAbout>(launcher, mainWindow);
 }

@@ -8,7 +8,7 @@
 #include <functional>
 
 class LinkLabel;
-class MainWindowLink;
+class Launcher;
 class QLabel;
 class QPrinter;
 class QProgressBar;
@@ -24,8 +24,8 @@ class frmAbout : public OverMainWindow
 {
     Q_OBJECT
 public:
-    // `mainWindow` is the window behind `link`; once it is gone the window leaves it alone.
-    frmAbout(MainWindowLink& link, QWidget* mainWindow);
+    // `mainWindow` is the window behind `launcher`; once it is gone the window leaves it alone.
+    frmAbout(Launcher& launcher, QWidget* mainWindow);
 
     void cmdDoneClick();
     void cmdPrintHelpClick();
@@ -49,7 +49,7 @@ private:
     void load();
     void openLink(const QString& target);
 
-    MainWindowLink& link_;
+    Launcher& launcher_;
     bool checking_ = false;
     bool closeRequested_ = false;
     std::function<bool(QPrinter&)> choosePrinter_;
@@ -71,4 +71,4 @@ private:
 // Opens the about window from the main window or the tray: disables the main window,
 // pauses recognition when the program is listening, then shows the window without
 // waiting for it. While one is open, another request raises it instead.
-frmAbout* openAboutWindow(MainWindowLink& link, QWidget* mainWindow);
+frmAbout* openAboutWindow(Launcher& launcher, QWidget* mainWindow);

@@ -3,8 +3,8 @@
 #include "commands/CommandStore.h"
 #include "commands/CommandTable.h"
 #include "common/AppTitle.h"
-#include "common/MainWindowLink.h"
 #include "common/widgets/OverMainWindow.h"
+#include "launcher/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/registry/StoredText.h"
@@ -42,8 +42,9 @@ QString storedText(const RegValue& value)
 
 } // namespace
 
-frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
-    : OverMainWindow(link, mainWindow), link_(link), phraseCheck_(sphinx::PhraseCheck::installed())
+frmEdit::frmEdit(Launcher& launcher, QWidget* mainWindow)
+    : OverMainWindow(launcher, mainWindow), launcher_(launcher),
+      phraseCheck_(sphinx::PhraseCheck::installed())
 {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Commands"));
@@ -61,7 +62,7 @@ frmEdit::frmEdit(MainWindowLink& link, QWidget* mainWindow)
     fillList();
     hideCon();
     // The picker itself is made on the first "Use Script"; its folder exists from now on.
-    frmScripts::ensureScriptsFolder(link_.programFolder());
+    frmScripts::ensureScriptsFolder(launcher_.programFolder());
 }
 
 frmScripts* frmEdit::picker() const
@@ -168,7 +169,7 @@ void frmEdit::fillList()
 {
     const QSignalBlocker quiet(lstList_);
     lstList_->clear();
-    const CommandTable& table = link_.commandTable();
+    const CommandTable& table = launcher_.commandTable();
     for (int row = 1; row <= table.count(); ++row)
         lstList_->addItem(storedText(table.phrases[row]));
     lstList_->setCurrentRow(-1);
@@ -194,8 +195,8 @@ void frmEdit::showViewingButtons()
 
 void frmEdit::refuse(const QString& text)
 {
-    link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
-                                         platform::MsgIcon::None);
+    launcher_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::None);
 }
 
 QStringList frmEdit::commandPhrases() const
@@ -209,15 +210,15 @@ QStringList frmEdit::commandPhrases() const
 bool frmEdit::keepsPhrase(const QString& phrase, const QString& replacing)
 {
     const sphinx::PhraseFindings found =
-        phraseCheck_.check(phrase, commandPhrases() + link_.builtinPhrases(), replacing);
+        phraseCheck_.check(phrase, commandPhrases() + launcher_.builtinPhrases(), replacing);
     if (!found.any())
         return true;
     const QString text =
         sphinx::findingSentences(found).join(QLatin1Char('\n')) + QStringLiteral("\n\n") + kKeepIt;
     // A warning, not a refusal: only a "Yes" holds the phrase back, so that an unanswered
     // question (no one at the screen) stores it as typed.
-    return link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::YesNo,
-                                                platform::MsgIcon::Warning) !=
+    return launcher_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::YesNo,
+                                                    platform::MsgIcon::Warning) !=
            platform::MsgAnswer::Yes;
 }
 
@@ -228,7 +229,7 @@ void frmEdit::onSelected(int row)
     showCon();
     cmdDel_->show();
     cmdChange_->show();
-    const CommandTable& table = link_.commandTable();
+    const CommandTable& table = launcher_.commandTable();
     txtName_->setText(storedText(table.phrases[row + 1]));
     txtPath_->setText(storedText(table.targets[row + 1]));
     txtPath_->setCursorPosition(0);
@@ -253,7 +254,7 @@ void frmEdit::onAdd()
 {
     const QString phrase = txtName_->text().trimmed();
     const QString target = txtPath_->text().trimmed();
-    if (PhraseTaken(link_.commandTable(), phrase)) {
+    if (PhraseTaken(launcher_.commandTable(), phrase)) {
         refuse(kSameName);
         // The typed text stays, so the user can correct it.
         showViewingButtons();
@@ -268,8 +269,9 @@ void frmEdit::onAdd()
     const QString stored = normalisePhrase(phrase);
     if (!keepsPhrase(stored, QString()))
         return;
-    AddCommand(link_.registry(), link_.commandTable(), stored, target, chkActive_->isChecked());
-    link_.reloadCommands();
+    AddCommand(launcher_.registry(), launcher_.commandTable(), stored, target,
+               chkActive_->isChecked());
+    launcher_.reloadCommands();
     fillList();
     onCancelNew();
 }
@@ -294,15 +296,15 @@ void frmEdit::onChange()
         refuse(kNothingSelected);
         return;
     }
-    if (PhraseTaken(link_.commandTable(), phrase, row + 1)) {
+    if (PhraseTaken(launcher_.commandTable(), phrase, row + 1)) {
         refuse(kSameName);
         return;
     }
     const QString oldPhrase = lstList_->item(row)->text();
     if (!keepsPhrase(phrase, oldPhrase))
         return;
-    ChangeCommand(link_.registry(), oldPhrase, phrase, target, chkActive_->isChecked());
-    link_.reloadCommands();
+    ChangeCommand(launcher_.registry(), oldPhrase, phrase, target, chkActive_->isChecked());
+    launcher_.reloadCommands();
     fillList();
 }
 
@@ -310,8 +312,8 @@ void frmEdit::onDelete()
 {
     const int row = selectedRow();
     const QString phrase = row < 0 ? QString() : lstList_->item(row)->text();
-    DeleteCommand(link_.registry(), link_.commandTable(), phrase);
-    link_.reloadCommands();
+    DeleteCommand(launcher_.registry(), launcher_.commandTable(), phrase);
+    launcher_.reloadCommands();
     fillList();
     hideCon();
     clearCon();
@@ -322,7 +324,7 @@ void frmEdit::onBrowse()
     const QString handedIn = txtPath_->text();
     // Cancelling leaves the name that was handed to the dialog.
     const QString name =
-        link_.services()
+        launcher_.services()
             .dialogs
             ->openFile(QStringLiteral("Open"), QStringLiteral("Any File (*.*)|*.*"), handedIn)
             .value_or(handedIn);
@@ -337,7 +339,8 @@ void frmEdit::onScripts()
 {
     if (!picker_) {
         picker_ = new frmScripts(
-            link_.programFolder(), [this](const QString& path) { txtPath_->setText(path); }, this);
+            launcher_.programFolder(), [this](const QString& path) { txtPath_->setText(path); },
+            this);
     }
     // The picker drops down just right of the anchor, one pixel above its top.
     const QPoint topLeft = cmdS2_->mapToGlobal(QPoint(0, 0));
@@ -350,11 +353,11 @@ void frmEdit::onCheckAll()
 {
     QStringList sentences;
     for (const sphinx::PhraseFindings& found :
-         phraseCheck_.checkAll(commandPhrases(), link_.builtinPhrases()))
+         phraseCheck_.checkAll(commandPhrases(), launcher_.builtinPhrases()))
         sentences << sphinx::findingSentences(found);
     const QString text = sentences.isEmpty() ? kAllClear : sentences.join(QLatin1Char('\n'));
-    link_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
-                                         platform::MsgIcon::Information);
+    launcher_.services().dialogs->messageBox(text, appTitle(), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::Information);
 }
 
 void frmEdit::finishing()
@@ -363,7 +366,7 @@ void frmEdit::finishing()
         picker_->setShowState(0);
 }
 
-frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow)
+frmEdit* openCommandEditor(Launcher& launcher, QWidget* mainWindow)
 {
-    return showOverMainWindow<frmEdit>(link, mainWindow);
+    return showOverMainWindow<frmEdit>(launcher, mainWindow);
 }

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class MainWindowLink;
+class Launcher;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -26,7 +26,7 @@ class frmEdit : public OverMainWindow
 {
     Q_OBJECT
 public:
-    frmEdit(MainWindowLink& link, QWidget* mainWindow);
+    frmEdit(Launcher& launcher, QWidget* mainWindow);
 
     void showCon();
     void hideCon();
@@ -60,7 +60,7 @@ private:
     void onScripts();
     void onCheckAll();
 
-    MainWindowLink& link_;
+    Launcher& launcher_;
 
     QListWidget* lstList_ = nullptr;
     QLabel* label1_ = nullptr;
@@ -85,4 +85,4 @@ private:
 // The main window's "Add / Edit / Remove Command": disables the main window, pauses
 // recognition while the program listens and shows the editor modeless. Done or the
 // close box undo both.
-frmEdit* openCommandEditor(MainWindowLink& link, QWidget* mainWindow);
+frmEdit* openCommandEditor(Launcher& launcher, QWidget* mainWindow);

@@ -12,21 +12,6 @@
 // is up the main window ignores the user and recognition pauses if the program
 // listens; when it goes, both come back as they were.
 
-inline void holdMainWindow(MainWindowLink& link)
-{
-    link.setMainWindowEnabled(false);
-    // The Stop Listening button stays shown: it tells the release to resume.
-    if (link.isListening())
-        link.pauseRecognition();
-}
-
-inline void releaseMainWindow(MainWindowLink& link)
-{
-    link.setMainWindowEnabled(true);
-    if (link.isListening())
-        link.resumeRecognition();
-}
-
 // The window flags of a window opened over the main window: a dialog that belongs to it,
 // so that the window manager keeps it above the main window.
 constexpr Qt::WindowFlags overMainWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
@@ -69,7 +54,6 @@ public:
     }
 
 protected:
-    MainWindowLink& link() const { return link_; }
     // Whether the window may close now; one that has to end something first says no and
     // closes itself afterwards.
     virtual bool readyToClose() { return true; }
@@ -87,7 +71,7 @@ protected:
             finished_ = true;
             finishing();
             if (handsBack_)
-                releaseMainWindow(link_);
+                link_.releaseMainWindow();
         }
         event->accept();
     }
@@ -100,8 +84,10 @@ private:
 };
 
 // Shows a new `Window(link, mainWindow)` over the main window, or brings the one of that
-// kind which is already open (a child of the main window) to the front.
-template <typename Window> Window* showOverMainWindow(MainWindowLink& link, QWidget* mainWindow)
+// kind which is already open (a child of the main window) to the front. `Link` is what
+// the window works with, a MainWindowLink.
+template <typename Window, typename Link>
+Window* showOverMainWindow(Link& link, QWidget* mainWindow)
 {
     if (mainWindow) {
         for (Window* open :
@@ -113,7 +99,7 @@ template <typename Window> Window* showOverMainWindow(MainWindowLink& link, QWid
             }
         }
     }
-    holdMainWindow(link);
+    static_cast<MainWindowLink&>(link).holdMainWindow();
     auto* window = new Window(link, mainWindow);
     // Placed once shown: only then has its layout given it its final size.
     window->show();

@@ -1,10 +1,9 @@
 #include "options/dialog/frmOptions.h"
 
 #include "common/AppTitle.h"
-#include "common/MainWindowLink.h"
 #include "common/widgets/OverMainWindow.h"
+#include "launcher/Launcher.h"
 #include "options/OptionsForm.h"
-#include "options/OptionsStore.h"
 #include "options/RunEntry.h"
 #include "options/training/frmTrain.h"
 #include "platform/Platform.h"
@@ -13,8 +12,6 @@
 #include "platform/registry/StoredText.h"
 #include "platform/widgets/Label.h"
 #include "platform/widgets/Tabrix.h"
-#include "store/RegistryPaths.h"
-#include "store/modReg.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -65,8 +62,8 @@ void selectOnly(QButtonGroup* group, QAbstractButton* button)
 
 } // namespace
 
-frmOptions::frmOptions(MainWindowLink& link, QWidget* mainWindow)
-    : OverMainWindow(link, mainWindow), link_(link)
+frmOptions::frmOptions(Launcher& launcher, QWidget* mainWindow)
+    : OverMainWindow(launcher, mainWindow), launcher_(launcher)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -219,13 +216,14 @@ void frmOptions::buildControls()
     connect(cmdBrowse_, &Tabrix::clicked, this, &frmOptions::cmdBrowseClick);
     connect(cmdOk_, &Tabrix::clicked, this, &frmOptions::cmdOkClick);
     connect(cmdCancel_, &Tabrix::clicked, this, &frmOptions::cmdCancelClick);
-    connect(cmdTrainVoice_, &Tabrix::clicked, this, [this] { openVoiceTrainingOver(link_, this); });
+    connect(cmdTrainVoice_, &Tabrix::clicked, this,
+            [this] { openVoiceTrainingOver(launcher_, this); });
     connect(cmdForgetVoice_, &Tabrix::clicked, this, &frmOptions::cmdForgetVoiceClick);
 }
 
 void frmOptions::cmdForgetVoiceClick()
 {
-    const platform::MsgAnswer answer = link_.services().dialogs->messageBox(
+    const platform::MsgAnswer answer = launcher_.services().dialogs->messageBox(
         QStringLiteral("Delete your voice recordings and your voice training? The recogniser "
                        "goes back to the general voice model."),
         appTitle(), platform::MsgButtons::YesNo, platform::MsgIcon::Question);
@@ -233,10 +231,10 @@ void frmOptions::cmdForgetVoiceClick()
         return;
     QString error;
     if (!training::VoiceFolder().forget(&error))
-        link_.services().dialogs->messageBox(error, appTitle(), platform::MsgButtons::Ok,
-                                             platform::MsgIcon::Warning);
+        launcher_.services().dialogs->messageBox(error, appTitle(), platform::MsgButtons::Ok,
+                                                 platform::MsgIcon::Warning);
     chkVoiceTraining_->setChecked(true);
-    link_.useVoiceTraining();
+    launcher_.useVoiceTraining();
 }
 
 void frmOptions::chkStartCommandChanged()
@@ -266,27 +264,16 @@ void frmOptions::chkWinChanged()
 void frmOptions::load()
 {
     chkVoiceTraining_->setChecked(training::VoiceFolder().inUse());
-    modReg& reg = link_.registry();
-    auto stored = [&reg](const char* name) {
-        return reg.ReadRegValue(regpath::kOptions, QString::fromLatin1(name)).toInt16();
-    };
-    regCheck_ = stored("regCheck");
-    const std::int16_t comFirmExe = stored("comFirmExe");
-    const std::int16_t winStart = stored("winStart");
-    const std::int16_t progStat = stored("progStat");
-
-    if (winStart == 0) {
+    const Options& o = launcher_.options();
+    if (o.startup.winStart == 0) {
         chkWin_->setChecked(false);
         chkWinChanged();
-    } else if (winStart == 1) {
+    } else if (o.startup.winStart == 1) {
         chkWin_->setChecked(true);
         chkWinChanged();
     }
-    selectOnly(startMode_, startMode_->button(progStat));
-    chkComfirm_->setChecked(comFirmExe == 1);
-
-    // The rest comes from the options the program works with, not from the store.
-    const Options& o = link_.currentOptions();
+    selectOnly(startMode_, startMode_->button(o.startup.progStat));
+    chkComfirm_->setChecked(o.comFirmExe == 1);
     txtStartCommand_->setText(textBeforeNul(o.startCommand));
     chkStartCommand_->setChecked(o.startPhraseOn());
     txtchktext_->setText(textBeforeNul(o.chktext));
@@ -302,7 +289,7 @@ void frmOptions::load()
 
 void frmOptions::cmdBrowseClick()
 {
-    const auto file = link_.services().dialogs->openFile(
+    const auto file = launcher_.services().dialogs->openFile(
         QStringLiteral("Open"), QStringLiteral("Wav Sound File (.wav)|*.wav"), txtSound_->text());
     if (file)
         txtSound_->setText(*file);
@@ -325,8 +312,8 @@ void frmOptions::cmdOkClick()
 
     const auto read = readOptionsForm(input, QLocale());
     if (const auto* error = std::get_if<OptionsFormError>(&read)) {
-        link_.services().dialogs->messageBox(error->message, appTitle(), platform::MsgButtons::Ok,
-                                             platform::MsgIcon::Warning);
+        launcher_.services().dialogs->messageBox(
+            error->message, appTitle(), platform::MsgButtons::Ok, platform::MsgIcon::Warning);
         switch (error->field) {
         case OptionsFormError::Field::T1t:
             txtt1t_->setFocus();
@@ -342,30 +329,25 @@ void frmOptions::cmdOkClick()
         }
         return;
     }
-    OptionsFormValues values = std::get<OptionsFormValues>(read);
+    Options values = std::get<Options>(read);
 
-    const platform::Platform& services = link_.services();
+    const platform::Platform& services = launcher_.services();
     platform::Autostart autostart;
-    RunEntryUpdater runEntry(link_.registry(), autostart, *services.dialogs, link_.executablePath(),
-                             link_.programFolder() + QStringLiteral("sarquen.png"));
-    values.startup.regCheck =
-        runEntry.UpdateRunEntry(values.startup.winStart, values.startup.progStat, regCheck_);
-    regCheck_ = values.startup.regCheck;
-
-    // Memory and store change together: the confirmation prompt's words and the
-    // start-phrase timer follow at once.
-    link_.applyOptions(values.options);
-    SaveOptions(link_.registry(), values.options, values.comFirmExe, values.startup);
-    link_.setComFirmExe(values.comFirmExe);
-    // The grammar is rebuilt with the new start command.
-    link_.reloadCommands();
+    RunEntryUpdater runEntry(launcher_.registry(), autostart, *services.dialogs,
+                             launcher_.executablePath(),
+                             launcher_.programFolder() + QStringLiteral("sarquen.png"));
+    values.startup.regCheck = runEntry.UpdateRunEntry(
+        values.startup.winStart, values.startup.progStat, launcher_.options().startup.regCheck);
+    // Memory and store change together: the confirmation prompt's words, the start-phrase
+    // timer and the grammar's start command follow at once.
+    launcher_.applyOptions(values);
     training::VoiceFolder voice;
     if (chkVoiceTraining_->isChecked() != voice.inUse()) {
         QString error;
         if (!voice.setInUse(chkVoiceTraining_->isChecked(), &error))
             services.dialogs->messageBox(error, appTitle(), platform::MsgButtons::Ok,
                                          platform::MsgIcon::Warning);
-        link_.useVoiceTraining();
+        launcher_.useVoiceTraining();
     }
     close();
 }
@@ -375,7 +357,7 @@ void frmOptions::cmdCancelClick()
     close();
 }
 
-frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow)
+frmOptions* openOptionsDialog(Launcher& launcher, QWidget* mainWindow)
 {
-    return showOverMainWindow<frmOptions>(link, mainWindow);
+    return showOverMainWindow<frmOptions>(launcher, mainWindow);
 }

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 
-class MainWindowLink;
+class Launcher;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -15,16 +15,16 @@ class QLineEdit;
 class QRadioButton;
 class Tabrix;
 
-// The options window. It loads its controls from the store and from the main window's
-// current options; OK stores and applies them at once, Cancel (or the close box)
-// discards them. Either way the main window is enabled again and recognition resumes
+// The options window. It shows the options the program works with; OK hands the
+// changed copy back, to be stored and applied at once; Cancel (or the close box)
+// discards it. Either way the main window is enabled again and recognition resumes
 // when the program is listening. The window deletes itself when closed.
 class frmOptions : public OverMainWindow
 {
     Q_OBJECT
 public:
-    // `mainWindow` is the window behind `link`; once it is gone the dialog leaves it alone.
-    frmOptions(MainWindowLink& link, QWidget* mainWindow);
+    // `mainWindow` is the window behind `launcher`; once it is gone the dialog leaves it alone.
+    frmOptions(Launcher& launcher, QWidget* mainWindow);
 
     void cmdOkClick();
     void cmdCancelClick();
@@ -38,8 +38,7 @@ private:
     void chkWinChanged();
     void cmdForgetVoiceClick();
 
-    MainWindowLink& link_;
-    std::int16_t regCheck_ = 0; // as read at load, handed to the start-up entry on OK
+    Launcher& launcher_;
 
     QGroupBox* fraStartCommand_ = nullptr;
     QCheckBox* chkStartCommand_ = nullptr;
@@ -72,4 +71,4 @@ private:
 // Opens the options window from the main window: disables it, pauses recognition when
 // the program is listening, then shows the window without waiting for it. While one
 // is open, another request raises it instead.
-frmOptions* openOptionsDialog(MainWindowLink& link, QWidget* mainWindow);
+frmOptions* openOptionsDialog(Launcher& launcher, QWidget* mainWindow);

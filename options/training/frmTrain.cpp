@@ -1,6 +1,7 @@
 #include "options/training/frmTrain.h"
 
 #include "commands/CommandTable.h"
+#include "launcher/Launcher.h"
 #include "options/Options.h"
 #include "platform/Platform.h"
 #include "platform/audio/Audio.h"
@@ -30,9 +31,9 @@ training::AdaptationSetup installedTrainer()
 
 } // namespace
 
-frmTrain::frmTrain(MainWindowLink& link, QWidget* mainWindow, bool handsBack)
+frmTrain::frmTrain(Launcher& launcher, QWidget* mainWindow, bool handsBack)
     : frmTrain(
-          link, mainWindow, training::VoiceFolder(), installedTrainer(),
+          launcher, mainWindow, training::VoiceFolder(), installedTrainer(),
           [audioIn = qEnvironmentVariable("SARQUEN_AUDIO_IN")] {
               return audioIn.isEmpty() ? platform::makeMicrophoneInput()
                                        : platform::makeFileInput(audioIn);
@@ -41,18 +42,19 @@ frmTrain::frmTrain(MainWindowLink& link, QWidget* mainWindow, bool handsBack)
 {
 }
 
-frmTrain::frmTrain(MainWindowLink& link, QWidget* mainWindow, training::VoiceFolder folder,
+frmTrain::frmTrain(Launcher& launcher, QWidget* mainWindow, training::VoiceFolder folder,
                    const training::AdaptationSetup& setup,
                    training::VoiceRecorder::InputFactory makeInput, bool handsBack)
-    : OverMainWindow(link, mainWindow, handsBack), folder_(std::move(folder))
+    : OverMainWindow(launcher, mainWindow, handsBack), launcher_(launcher),
+      folder_(std::move(folder))
 {
     setObjectName(QStringLiteral("frmTrain"));
     setWindowTitle(QStringLiteral("Train Your Voice"));
     QStringList phrases;
-    const CommandTable& table = link.commandTable();
+    const CommandTable& table = launcher.commandTable();
     for (int row = 1; row <= table.count(); ++row)
         phrases << table.phrases[static_cast<std::size_t>(row)].text();
-    prompts_ = training::trainingPrompts(link.currentOptions().startCommand, phrases);
+    prompts_ = training::trainingPrompts(launcher.options().startCommand, phrases);
     recorder_ = new training::VoiceRecorder(std::move(makeInput), this);
     trainer_ = new training::VoiceTrainer(folder_, setup, this);
     buildControls();
@@ -186,7 +188,7 @@ void frmTrain::onRecorded(const std::vector<std::int16_t>& samples)
 void frmTrain::onPlay()
 {
     const std::optional<training::VoiceRecording> take = folder_.recording(index_);
-    platform::Audio* audio = link().services().audio;
+    platform::Audio* audio = launcher_.services().audio;
     if (!take || !audio)
         return;
     // One take at a time: the one before plays to its end first.
@@ -198,7 +200,7 @@ void frmTrain::onPlay()
 
 void frmTrain::onAdapt()
 {
-    if (!trainer_->start(link().loadedGrammar()))
+    if (!trainer_->start(launcher_.loadedGrammar()))
         return;
     prgAdapt_->setValue(0);
     updateButtons();
@@ -211,7 +213,7 @@ void frmTrain::onAdaptFinished(bool ok, const QString& message)
         prgAdapt_->setValue(0);
     updateButtons();
     if (ok)
-        link().useVoiceTraining();
+        launcher_.useVoiceTraining();
 }
 
 void frmTrain::finishing()
@@ -220,14 +222,14 @@ void frmTrain::finishing()
     trainer_->cancel();
 }
 
-frmTrain* openVoiceTraining(MainWindowLink& link, QWidget* mainWindow)
+frmTrain* openVoiceTraining(Launcher& launcher, QWidget* mainWindow)
 {
-    return showOverMainWindow<frmTrain>(link, mainWindow);
+    return showOverMainWindow<frmTrain>(launcher, mainWindow);
 }
 
-frmTrain* openVoiceTrainingOver(MainWindowLink& link, QWidget* dialog)
+frmTrain* openVoiceTrainingOver(Launcher& launcher, QWidget* dialog)
 {
-    auto* window = new frmTrain(link, dialog, false);
+    auto* window = new frmTrain(launcher, dialog, false);
     window->setWindowModality(Qt::WindowModal);
     window->show();
     placeOverMainWindow(window, dialog);

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <thread>
 
+class Launcher;
 class QLabel;
 class QProgressBar;
 class Tabrix;
@@ -29,8 +30,8 @@ public:
     // the sound file SARQUEN_AUDIO_IN names, as the recogniser hears it).
     // Opened from another window over the main window (the options dialog), it leaves
     // the main window to that one: `handsBack` false.
-    frmTrain(MainWindowLink& link, QWidget* mainWindow, bool handsBack = true);
-    frmTrain(MainWindowLink& link, QWidget* mainWindow, training::VoiceFolder folder,
+    frmTrain(Launcher& launcher, QWidget* mainWindow, bool handsBack = true);
+    frmTrain(Launcher& launcher, QWidget* mainWindow, training::VoiceFolder folder,
              const training::AdaptationSetup& setup,
              training::VoiceRecorder::InputFactory makeInput, bool handsBack = true);
     ~frmTrain() override;
@@ -51,6 +52,7 @@ private:
     void onAdaptFinished(bool ok, const QString& message);
     void updateButtons();
 
+    Launcher& launcher_;
     training::VoiceFolder folder_;
     QStringList prompts_;
     int index_ = 0;
@@ -73,6 +75,6 @@ private:
 };
 
 // Opens the window over the main window (the one already open, if there is one).
-frmTrain* openVoiceTraining(MainWindowLink& link, QWidget* mainWindow);
+frmTrain* openVoiceTraining(Launcher& launcher, QWidget* mainWindow);
 // Opens it over `dialog`, which holds the main window, as that dialog's modal child.
-frmTrain* openVoiceTrainingOver(MainWindowLink& link, QWidget* dialog);
+frmTrain* openVoiceTrainingOver(Launcher& launcher, QWidget* dialog);

@@ -2,7 +2,7 @@
 #include "platform/widgets/RichTextBox.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/Child.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -17,10 +17,10 @@
 
 namespace {
 
-class AboutWindowTest : public LauncherFixture
+class AboutWindowTest : public MainWindowFixture
 {
 protected:
-    void SetUp() override { LauncherFixture::SetUp(); }
+    void SetUp() override { MainWindowFixture::SetUp(); }
     void TearDown() override { delete about.data(); }
 
     // The help file the program is installed with.
@@ -34,7 +34,7 @@ protected:
     {
         if (!main)
             loaded();
-        about = openAboutWindow(*main, main.get());
+        about = openAboutWindow(*launcher, main.get());
         return *about;
     }
     template <typename T> T* field(const char* name) const { return child<T>(about, name); }
@@ -136,7 +136,7 @@ TEST_F(AboutWindowTest, OkAndTheCloseBoxGiveTheMainWindowBackAndResumeListening)
         EXPECT_FALSE(main->isEnabled());
         EXPECT_EQ(journal, QStringList{"StopRecognition"});
         // Asked again while open, the same window comes forward.
-        EXPECT_EQ(openAboutWindow(*main, main.get()), about.data());
+        EXPECT_EQ(openAboutWindow(*launcher, main.get()), about.data());
         journal.clear();
         if (closeBox)
             about->close();
@@ -148,7 +148,7 @@ TEST_F(AboutWindowTest, OkAndTheCloseBoxGiveTheMainWindowBackAndResumeListening)
     }
 
     // Not listening: recognition is left alone.
-    main->listening().stopListening();
+    launcher->stopListening();
     journal.clear();
     open();
     EXPECT_FALSE(main->isEnabled());

@@ -1,6 +1,6 @@
 #include "app/frmCheck.h"
 #include "launcher/ConfirmLayout.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QLabel>
@@ -100,7 +100,7 @@ TEST_F(ConfirmationTest, LabelsNeverOverlapAndALongPhraseWidensTheStrip)
     EXPECT_LE(previous->geometry().right(), prompt->width());
 }
 
-using MainWindowConfirmationTest = LauncherFixture;
+using MainWindowConfirmationTest = MainWindowFixture;
 
 TEST_F(MainWindowConfirmationTest, SayingYesOrNoAnswersThePromptAndItsTimeOutCancels)
 {
@@ -116,7 +116,7 @@ TEST_F(MainWindowConfirmationTest, SayingYesOrNoAnswersThePromptAndItsTimeOutCan
     ASSERT_TRUE(prompt);
     EXPECT_TRUE(prompt->isVisible());
     EXPECT_EQ(synthesizer->spoken, QStringList{"Launch Editor?"});
-    EXPECT_EQ(w.state.confirmPending, -1);
+    EXPECT_EQ(launcher->state().confirmPending, -1);
 
     recognizer->hear(QStringLiteral("Yes"));
     EXPECT_EQ(shell.calls, QStringList{"execute [/usr/bin/editor] [] [/usr/bin] 1"});
@@ -127,7 +127,7 @@ TEST_F(MainWindowConfirmationTest, SayingYesOrNoAnswersThePromptAndItsTimeOutCan
     prompt = w.confirmation();
     for (int i = 0; i < 4; ++i)
         prompt->onTick();
-    EXPECT_EQ(w.state.confirmPending, 0);
+    EXPECT_EQ(launcher->state().confirmPending, 0);
     recognizer->hear(QStringLiteral("Yes"));
     EXPECT_EQ(shell.calls.size(), 1);
 }

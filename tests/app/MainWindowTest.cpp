@@ -2,7 +2,7 @@
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
 #include "speech/SpeechEngines.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -18,15 +18,7 @@
 
 namespace {
 
-using MainWindowTest = LauncherFixture;
-
-QStringList items(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
+using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
 {
@@ -121,9 +113,8 @@ TEST_F(MainWindowTest, SayingAboutSarquenOpensTheAboutWindow)
 
 TEST_F(MainWindowTest, TheScriptEditorOpensWithoutStoppingAnything)
 {
-    loaded();
     TempDir home;
-    main->appPath = home.path() + QLatin1Char('/');
+    loadedIn(home.path());
     recognizer->calls.clear();
     QTest::mouseClick(control<Tabrix>("cmdScripter"), Qt::LeftButton);
     QWidget* editor = nullptr;
@@ -139,67 +130,54 @@ TEST_F(MainWindowTest, TheScriptEditorOpensWithoutStoppingAnything)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-TEST_F(MainWindowTest, LoadSelectsTheVoiceBuildsTheGrammarThenListens)
+// Records the four places that show the listening state as they change: "+" shown or
+// enabled, "-" hidden or disabled.
+class PlaceChanges : public QObject
 {
-    synthesizer->voiceIndex = 70000; // converted to 16 bits on its way to UseVoice
-    frmLaunch& w = loaded();
-    ASSERT_EQ(journal.size(), 4);
-    EXPECT_EQ(journal[0], QStringLiteral("FindVoiceIndex(Mfg=Microsoft;Gender=1)"));
-    EXPECT_EQ(journal[1], QStringLiteral("UseVoice(4464)"));
-    EXPECT_EQ(journal[2], QStringLiteral("LoadGrammarText"));
-    EXPECT_EQ(journal[3], QStringLiteral("StartRecognition"));
-    EXPECT_EQ(recognizer->grammar(), buildGrammarText({}, QStringLiteral("Computer")));
-    EXPECT_EQ(w.grammarText, recognizer->grammar());
-    EXPECT_EQ(items(control<QListWidget>("lstCmd")), builtinListEntries());
-    EXPECT_TRUE(w.listening().isListening());
-    EXPECT_TRUE(store.dialogs.messages.empty());
-}
-
-TEST_F(MainWindowTest, LoadTakesTheOptionsAndClearsTheFlags)
-{
-    setOption("comFirmExe", QStringLiteral("1"));
-    setOption("tcomt", QStringLiteral("2500"));
-    setOption("chktext", QStringLiteral("Start"));
-    frmLaunch& w = loaded();
-    EXPECT_EQ(w.state.comFirmExe, 1);
-    EXPECT_EQ(w.state.startHeard, 0);
-    EXPECT_EQ(w.state.confirmPending, 0);
-    EXPECT_EQ(w.state.cyclingWindows, 0);
-    EXPECT_EQ(w.tcom()->interval(), 2500);
-    EXPECT_FALSE(w.tcom()->isActive());
-    EXPECT_EQ(w.options.chktext, QStringLiteral("Start "));
-    EXPECT_TRUE(w.appPath.endsWith(u'/'));
-}
-
-TEST_F(MainWindowTest, MissingOptionsDoNotStopTheLoad)
-{
-    TestStore empty; // no keys at all
-    services.registry = &empty.registry;
-    frmLaunch& w = loaded();
-    EXPECT_TRUE(w.options.startCommand.isEmpty());
-    EXPECT_EQ(w.tcom()->interval(), 0);
-    EXPECT_TRUE(recognizer->grammar().endsWith(QStringLiteral("\r\n<start>=")));
-    EXPECT_TRUE(recognizer->isRecognising());
-}
+public:
+    PlaceChanges(QWidget* start, QWidget* stop, QAction* startItem, QAction* stopItem)
+    {
+        for (QWidget* button : {start, stop})
+            button->installEventFilter(this);
+        for (QAction* item : {startItem, stopItem})
+            connect(item, &QAction::changed, this, [this, item] {
+                seen << item->objectName() + QLatin1String(item->isEnabled() ? "+" : "-");
+            });
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+            seen << watched->objectName() +
+                        QLatin1String(event->type() == QEvent::ShowToParent ? "+" : "-");
+        return false;
+    }
+    QStringList seen;
+};
 
 TEST_F(MainWindowTest, StartAndStopButtonsSwitchAllFourPlaces)
 {
-    frmLaunch& w = loaded();
+    loaded();
     auto* start = control<Tabrix>("cmdStart");
     auto* stop = control<Tabrix>("cmdStop");
     // Listening at start: Stop shown, its menu item enabled, Start's disabled.
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
     EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
+    PlaceChanges changes(start, stop, menuItem("mnuItemStart"), menuItem("mnuItemStop"));
 
     QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_EQ(changes.seen,
+              (QStringList{"mnuItemStop-", "cmdStop-", "mnuItemStart+", "cmdStart+"}));
     EXPECT_TRUE(stop->isHidden());
     EXPECT_FALSE(start->isHidden());
     EXPECT_FALSE(menuItem("mnuItemStop")->isEnabled());
     EXPECT_TRUE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_FALSE(recognizer->isRecognising());
-    EXPECT_FALSE(w.listening().isListening());
+    EXPECT_FALSE(launcher->isListening());
 
+    changes.seen.clear();
     QTest::mouseClick(start, Qt::LeftButton);
+    EXPECT_EQ(changes.seen,
+              (QStringList{"mnuItemStart-", "cmdStart-", "mnuItemStop+", "cmdStop+"}));
     EXPECT_FALSE(stop->isHidden());
     EXPECT_TRUE(start->isHidden());
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
@@ -211,9 +189,9 @@ TEST_F(MainWindowTest, ListeningStateIsKeptWhileTheWindowIsHidden)
 {
     frmLaunch& w = loaded();
     w.hide();
-    EXPECT_TRUE(w.listening().isListening());
+    EXPECT_TRUE(launcher->isListening());
     w.setWindowState(Qt::WindowMinimized);
-    EXPECT_TRUE(w.listening().isListening());
+    EXPECT_TRUE(launcher->isListening());
 }
 
 TEST_F(MainWindowTest, ExitButtonAndCloseBoxEndTheProgram)
@@ -289,17 +267,6 @@ TEST_F(MainWindowTest, StartedAgainTheWindowComesForwardAsTheSwitchSays)
     EXPECT_EQ(ended->count(), 0);
 }
 
-TEST_F(MainWindowTest, AStoppedRecogniserPassesNoPhraseOn)
-{
-    loaded();
-    QStringList heard;
-    QObject::connect(recognizer, &Recognizer::PhraseHeard,
-                     [&heard](const QString& p) { heard << p; });
-    QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
-    recognizer->hear(QStringLiteral("Show Sarquen"));
-    EXPECT_TRUE(heard.isEmpty());
-}
-
 } // namespace
 
 namespace {
@@ -358,19 +325,6 @@ TEST_F(MainWindowTest, StoredCommandsComeFirstInTheListAndTheGrammar)
     w.setList();
     EXPECT_EQ(w.commandList(), QStringList({"Close Window"}) + builtinListEntries());
     EXPECT_FALSE(recognizer->grammar().contains(QStringLiteral("Notepad")));
-}
-
-TEST_F(MainWindowTest, AMissingCommandKeyIsReportedAndTheGrammarKept)
-{
-    store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("1"));
-    store.registry.deleteKey(platform::HKEY_LOCAL_MACHINE, regpath::kListList.toStdString());
-    frmLaunch& w = loaded();
-    EXPECT_EQ(store.dialogs.texts(),
-              QStringList{"Error accessing HKEY_LOCAL_MACHINE\\Software\\Ombrel "
-                          "Online\\Sarquen\\list\\list"});
-    EXPECT_TRUE(w.commandList().isEmpty());
-    EXPECT_TRUE(recognizer->grammars.isEmpty());
-    EXPECT_TRUE(recognizer->isRecognising());
 }
 
 } // namespace

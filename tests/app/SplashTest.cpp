@@ -1,6 +1,6 @@
 #include "app/frmSplash.h"
 #include "platform/widgets/Perchly.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QPointer>
@@ -9,7 +9,7 @@
 
 namespace {
 
-class SplashTest : public LauncherFixture
+class SplashTest : public MainWindowFixture
 {
 protected:
     // Shows the splash for `commandLine` the way the program starts.

@@ -18,7 +18,7 @@ namespace {
 const QChar kNul(u'\0');
 
 // The main window as the dispatcher sees it: every request lands in the journal.
-class JournalActions : public MainWindowActions, public ListeningIndicators
+class JournalActions : public MainWindowActions
 {
 public:
     explicit JournalActions(QStringList& journal) : journal_(journal) {}
@@ -31,17 +31,6 @@ public:
     void openAbout() override { journal_ << QStringLiteral("about"); }
     void showConfirmation(const QString& p) override { journal_ << QStringLiteral("confirm ") + p; }
     void closeConfirmation() override { journal_ << QStringLiteral("close confirmation"); }
-
-    void setStartItemEnabled(bool) override {}
-    void setStopItemEnabled(bool) override {}
-    void setStartButtonShown(bool) override {}
-    void setStopButtonShown(bool s) override
-    {
-        stopShown = s;
-        journal_ << QStringLiteral("listening %1").arg(s ? "on" : "off");
-    }
-    bool stopButtonShown() const override { return stopShown; }
-    bool stopShown = true;
 
 private:
     QStringList& journal_;
@@ -92,7 +81,9 @@ protected:
     CommandTable table;
     QTimer tcom;
     JournalActions actions{journal};
-    Listening listening{recognizer, actions};
+    Listening listening{recognizer, [this](bool on) {
+                            journal << QStringLiteral("listening %1").arg(on ? "on" : "off");
+                        }};
     SpokenAnswers answers{recognizer, synthesizer, clock, audio, options};
     WindowCommands windows{desktop, [] { return platform::WindowId(100); }};
     QStringList scripts;
@@ -198,7 +189,7 @@ TEST_F(DispatcherTest, TheTimerClosesTheStartPhraseWindowExceptWhileCycling)
 TEST_F(DispatcherTest, AnOpenPromptTakesItsAnswerAfterTheStartPhraseWindowClosed)
 {
     options.starter = QStringLiteral("1") + kNul;
-    state.comFirmExe = 1;
+    options.comFirmExe = 1;
     addCommand(QStringLiteral("Editor"), QStringLiteral("/bin/editor"));
     hear({"Computer", "Editor"});
     dispatcher.tcomTick(); // the prompt still counts down
@@ -241,7 +232,7 @@ TEST_F(DispatcherTest, WindowCyclingListensOnlyForNextLastAndGo)
 
 TEST_F(DispatcherTest, ConfirmationAsksThenYesLaunchesAndNoDoesNot)
 {
-    state.comFirmExe = 1;
+    options.comFirmExe = 1;
     addCommand(QStringLiteral("Editor"), QStringLiteral("/bin/editor"), "1");
     hear({"Editor"});
     EXPECT_EQ(journal, QStringList{"confirm Editor"});
@@ -265,7 +256,7 @@ TEST_F(DispatcherTest, ConfirmationAsksThenYesLaunchesAndNoDoesNot)
 
 TEST_F(DispatcherTest, OtherConfirmationSettingsDoNothing)
 {
-    state.comFirmExe = 2;
+    options.comFirmExe = 2;
     addCommand(QStringLiteral("Editor"), QStringLiteral("/bin/editor"));
     hear({"Editor"});
     EXPECT_TRUE(journal.isEmpty());

@@ -33,31 +33,35 @@ TEST_F(OptionsStoreTest, LoadsEveryValueWithItsConversion)
     set("t1t", QStringLiteral("7"));
     set("tcomt", QStringLiteral("2500"));
     set("chktext", QStringLiteral("Launch"));
+    set("regCheck", QStringLiteral("1"));
+    set("winStart", QStringLiteral("1"));
+    set("progStat", QStringLiteral("3"));
 
-    const LoadedOptions loaded = LoadOptions(store.reg);
-    const Options& o = loaded.options;
+    const Options o = LoadOptions(store.reg);
     // Texts other than the start phrase keep the store's NUL; their users stop at it.
     EXPECT_EQ(o.soundPath, QStringLiteral("/usr/share/sounds/start.wav") + kNul);
     EXPECT_EQ(o.soundPlay, 1);
     EXPECT_EQ(o.soundOpt, 0);
-    EXPECT_EQ(loaded.comFirmExe, 1);
+    EXPECT_EQ(o.comFirmExe, 1);
     EXPECT_EQ(o.starter, QStringLiteral("1") + kNul);
     EXPECT_TRUE(o.startPhraseOn());
     EXPECT_EQ(o.startCommand, QStringLiteral("Computer"));
     EXPECT_EQ(o.t1t, 7);
     EXPECT_EQ(o.tcomt, 2500);
     EXPECT_EQ(o.chktext, QStringLiteral("Launch "));
+    EXPECT_EQ(o.startup.regCheck, 1);
+    EXPECT_EQ(o.startup.winStart, 1);
+    EXPECT_EQ(o.startup.progStat, 3);
     EXPECT_TRUE(store.dialogs.messages.empty());
 }
 
 TEST_F(OptionsStoreTest, MissingValuesLoadAsEmptyAndZero)
 {
-    const LoadedOptions loaded = LoadOptions(store.reg);
-    const Options& o = loaded.options;
+    const Options o = LoadOptions(store.reg);
     EXPECT_TRUE(o.soundPath.isEmpty());
     EXPECT_EQ(o.soundPlay, 0);
     EXPECT_EQ(o.tcomt, 0);
-    EXPECT_EQ(loaded.comFirmExe, 0);
+    EXPECT_EQ(o.comFirmExe, 0);
     EXPECT_FALSE(o.startPhraseOn());
     // A missing start phrase does not stop the load: it is empty and never heard.
     EXPECT_TRUE(o.startCommand.isEmpty());
@@ -68,19 +72,19 @@ TEST_F(OptionsStoreTest, MissingValuesLoadAsEmptyAndZero)
 TEST_F(OptionsStoreTest, EmptyStoredStartPhraseLoadsEmpty)
 {
     set("startCommand", QString());
-    EXPECT_TRUE(LoadOptions(store.reg).options.startCommand.isEmpty());
+    EXPECT_TRUE(LoadOptions(store.reg).startCommand.isEmpty());
 }
 
 TEST_F(OptionsStoreTest, StartPhraseLosesOnlyItsLastCharacter)
 {
     set("startCommand", QStringLiteral("hey Computer 2 "));
-    EXPECT_EQ(LoadOptions(store.reg).options.startCommand, QStringLiteral("hey Computer 2 "));
+    EXPECT_EQ(LoadOptions(store.reg).startCommand, QStringLiteral("hey Computer 2 "));
 }
 
 TEST_F(OptionsStoreTest, ChkTextGetsOneTrailingSpace)
 {
     set("chktext", QStringLiteral("Launch "));
-    EXPECT_EQ(LoadOptions(store.reg).options.chktext, QStringLiteral("Launch "));
+    EXPECT_EQ(LoadOptions(store.reg).chktext, QStringLiteral("Launch "));
     EXPECT_EQ(normaliseChkText(QStringLiteral("Start")), QStringLiteral("Start "));
     EXPECT_EQ(normaliseChkText(QStringLiteral("Start") + kNul), QStringLiteral("Start "));
     EXPECT_EQ(normaliseChkText(QString()), QStringLiteral(" "));
@@ -91,7 +95,7 @@ TEST_F(OptionsStoreTest, MalformedNumbersLoadAsZero)
     set("t1t", QStringLiteral("five"));
     set("tcomt", QStringLiteral("70000")); // does not fit the 16-bit field
     set("starter", QStringLiteral("yes"));
-    const Options o = LoadOptions(store.reg).options;
+    const Options o = LoadOptions(store.reg);
     EXPECT_EQ(o.t1t, 0);
     EXPECT_EQ(o.tcomt, 0);
     EXPECT_FALSE(o.startPhraseOn());
@@ -101,7 +105,7 @@ TEST_F(OptionsStoreTest, NumbersStoredAsDwordLoadLikeText)
 {
     store.reg.WriteRegValue(HKEY_LOCAL_MACHINE, regpath::kOptions, QStringLiteral("tcomt"), 4000,
                             REG_DWORD);
-    EXPECT_EQ(LoadOptions(store.reg).options.tcomt, 4000);
+    EXPECT_EQ(LoadOptions(store.reg).tcomt, 4000);
 }
 
 TEST_F(OptionsStoreTest, SaveWritesTextWithOneNulAndLoadsBack)
@@ -115,7 +119,9 @@ TEST_F(OptionsStoreTest, SaveWritesTextWithOneNulAndLoadsBack)
     o.t1t = 5;
     o.tcomt = 2500;
     o.chktext = QStringLiteral("Launch ");
-    SaveOptions(store.reg, o, 1, StartupEntry{1, 1, 3});
+    o.comFirmExe = 1;
+    o.startup = StartupEntry{1, 1, 3};
+    SaveOptions(store.reg, o);
 
     const auto tcomt = store.raw(regpath::kOptions, QStringLiteral("tcomt"));
     ASSERT_TRUE(tcomt);
@@ -126,9 +132,9 @@ TEST_F(OptionsStoreTest, SaveWritesTextWithOneNulAndLoadsBack)
     EXPECT_EQ(store.text(regpath::kOptions, QStringLiteral("winStart")), QStringLiteral("1"));
     EXPECT_EQ(store.text(regpath::kOptions, QStringLiteral("progStat")), QStringLiteral("3"));
 
-    const LoadedOptions loaded = LoadOptions(store.reg);
-    EXPECT_EQ(loaded.options.tcomt, 2500);
-    EXPECT_EQ(loaded.options.startCommand, QStringLiteral("Computer"));
+    const Options loaded = LoadOptions(store.reg);
+    EXPECT_EQ(loaded.tcomt, 2500);
+    EXPECT_EQ(loaded.startCommand, QStringLiteral("Computer"));
     EXPECT_EQ(loaded.comFirmExe, 1);
     EXPECT_TRUE(store.dialogs.messages.empty());
 }
@@ -138,8 +144,7 @@ TEST_F(OptionsStoreTest, SavingLoadedOptionsDoesNotPileUpNuls)
     set("soundPath", QStringLiteral("/a.wav"));
     set("starter", QStringLiteral("0"));
     for (int round = 0; round < 3; ++round) {
-        const LoadedOptions loaded = LoadOptions(store.reg);
-        SaveOptions(store.reg, loaded.options, loaded.comFirmExe, {});
+        SaveOptions(store.reg, LoadOptions(store.reg));
     }
     EXPECT_EQ(store.raw(regpath::kOptions, QStringLiteral("soundPath"))->second,
               (Bytes{'/', 'a', '.', 'w', 'a', 'v', 0}));
@@ -150,7 +155,7 @@ TEST_F(OptionsStoreTest, SavingLoadedOptionsDoesNotPileUpNuls)
 TEST(OptionsStoreMissingKey, SaveReportsEveryFailedWriteAndGoesOn)
 {
     TestStore store; // no keys at all
-    SaveOptions(store.reg, Options{}, 0, {});
+    SaveOptions(store.reg, Options{});
     // Twelve values, two messages each.
     ASSERT_EQ(store.dialogs.messages.size(), 24u);
     EXPECT_EQ(store.dialogs.messages[0].text, QStringLiteral("RegOpenKey error - 2"));
@@ -164,7 +169,7 @@ namespace {
 
 TEST_F(OptionsStoreTest, SaveWritesInItsFixedOrder)
 {
-    SaveOptions(store.reg, Options{}, 0, {});
+    SaveOptions(store.reg, Options{});
     HKey key = kNullKey;
     ASSERT_EQ(store.registry.openKey(HKEY_LOCAL_MACHINE, regpath::kOptions.toStdString(), &key),
               ERROR_SUCCESS);

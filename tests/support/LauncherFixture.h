@@ -1,23 +1,21 @@
 #pragma once
 
-#include "app/frmLaunch.h"
+#include "launcher/Launcher.h"
 #include "platform/Platform.h"
 #include "platform/net/QtHttp.h"
 #include "store/RegistryPaths.h"
-#include "tests/support/Child.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/FakeSpeech.h"
 #include "tests/support/FixedClock.h"
 #include "tests/support/TestStore.h"
-#include "tray/frmLaunch2.h"
 
-#include <QAction>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <memory>
 
-// A main window over a real temporary store with the first values of a new
-// installation, fake speech engines that share one journal, and recording dialogs.
+// The launcher over a real temporary store with the first values of a new installation,
+// fake speech engines that share one journal, fake outside services and recording
+// dialogs; no window.
 class LauncherFixture : public ::testing::Test
 {
 protected:
@@ -35,22 +33,16 @@ protected:
         store.setText(regpath::kOptions, QString::fromLatin1(name), text);
     }
 
-    // Creates the main window, which owns the engines from here on.
-    frmLaunch& created()
+    // Makes the launcher, which owns the engines from here on.
+    Launcher& made()
     {
-        main =
-            std::make_unique<frmLaunch>(services, ownRecognizer.release(), ownSynthesizer.release(),
-                                        QStringLiteral("/opt/sarquen/zorv"));
-        ended = std::make_unique<QSignalSpy>(main.get(), &frmLaunch::programEnded);
-        return *main;
+        launcher =
+            std::make_unique<Launcher>(services, ownRecognizer.release(), ownSynthesizer.release(),
+                                       QStringLiteral("/opt/sarquen/zorv"));
+        ended = std::make_unique<QSignalSpy>(launcher.get(), &Launcher::programEnded);
+        return *launcher;
     }
-    // Creates the main window and runs its load step.
-    frmLaunch& loaded()
-    {
-        created().load();
-        return *main;
-    }
-    // New engines for the next main window.
+    // New engines for the next launcher.
     void newEngines()
     {
         ownRecognizer = std::make_unique<FakeRecognizer>();
@@ -59,12 +51,6 @@ protected:
         synthesizer = ownSynthesizer.get();
         recognizer->journal = &journal;
         synthesizer->journal = &journal;
-    }
-
-    template <typename T> T* control(const char* name) const { return child<T>(main.get(), name); }
-    QAction* menuItem(const char* name) const
-    {
-        return main->trayMenu()->item(QString::fromLatin1(name));
     }
 
     TestStore store;
@@ -77,11 +63,11 @@ protected:
     platform::Platform services{&store.registry, &store.dialogs, &clock,   &desktop,
                                 &shell,          &audio,         &session, &http};
     QStringList journal;
-    // Until loaded() hands them to the main window.
+    // Until made() hands them to the launcher.
     std::unique_ptr<FakeRecognizer> ownRecognizer;
     std::unique_ptr<FakeSynthesizer> ownSynthesizer;
     FakeRecognizer* recognizer = nullptr;
     FakeSynthesizer* synthesizer = nullptr;
-    std::unique_ptr<frmLaunch> main;
+    std::unique_ptr<Launcher> launcher;
     std::unique_ptr<QSignalSpy> ended;
 };

@@ -1,7 +1,7 @@
 #include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/speech/CapturedOutput.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tray/frmLaunch2.h"
 
 #include <QApplication>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using TrayTest = LauncherFixture;
+using TrayTest = MainWindowFixture;
 
 QWidget* findOpenWindow(const char* name)
 {
@@ -130,7 +130,7 @@ TEST_F(TrayTest, WithoutANotificationAreaTheIconWaitsAndHideMinimises)
 
 TEST_F(TrayTest, StopAndStartItemsSwitchTheSameFourPlacesAsTheButtons)
 {
-    frmLaunch& w = loaded();
+    loaded();
     journal.clear();
     menuItem("mnuItemStop")->trigger();
     EXPECT_EQ(journal, QStringList{"StopRecognition"});
@@ -138,14 +138,14 @@ TEST_F(TrayTest, StopAndStartItemsSwitchTheSameFourPlacesAsTheButtons)
     EXPECT_TRUE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_TRUE(control<Tabrix>("cmdStop")->isHidden());
     EXPECT_FALSE(control<Tabrix>("cmdStart")->isHidden());
-    EXPECT_FALSE(w.listening().isListening());
+    EXPECT_FALSE(launcher->isListening());
 
     menuItem("mnuItemStart")->trigger();
     EXPECT_EQ(journal, (QStringList{"StopRecognition", "StartRecognition"}));
     EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
     EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_FALSE(control<Tabrix>("cmdStop")->isHidden());
-    EXPECT_TRUE(w.listening().isListening());
+    EXPECT_TRUE(launcher->isListening());
 }
 
 TEST_F(TrayTest, ExitStopsRecognitionThenEndsTheProgram)

@@ -3,7 +3,7 @@
 #include "commands/editor/frmEdit.h"
 #include "scripts/picker/frmScripts.h"
 #include "tests/support/Child.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <QAbstractButton>
@@ -14,7 +14,7 @@
 
 // The main window over a store holding the given commands, with the command editor
 // opened from it as cmdEdit opens it. The program folder is a temporary one.
-class EditorFixture : public LauncherFixture
+class EditorFixture : public MainWindowFixture
 {
 protected:
     struct Stored
@@ -38,9 +38,8 @@ protected:
 
     frmEdit& open()
     {
-        loaded();
-        main->appPath = home.path() + QLatin1Char('/');
-        editor = openCommandEditor(*main, main.get());
+        loadedIn(home.path());
+        editor = openCommandEditor(*launcher, main.get());
         return *editor;
     }
 

@@ -338,7 +338,7 @@ TEST_F(EditorTest, DoneResumesRecognitionOnlyWhenListening)
     open();
     EXPECT_FALSE(main->isEnabled());
     EXPECT_FALSE(recognizer->isRecognising());
-    EXPECT_TRUE(main->isListening()); // Stop Listening stays shown
+    EXPECT_TRUE(launcher->isListening()); // Stop Listening stays shown
     click("cmdDone");
     EXPECT_TRUE(main->isEnabled());
     EXPECT_TRUE(recognizer->isRecognising());
@@ -347,15 +347,14 @@ TEST_F(EditorTest, DoneResumesRecognitionOnlyWhenListening)
 
 TEST_F(EditorTest, TheCloseBoxActsAsDoneAndLeavesAStoppedRecogniserOff)
 {
-    loaded();
-    main->stopListening();
-    main->appPath = home.path() + QLatin1Char('/');
-    editor = openCommandEditor(*main, main.get());
+    loadedIn(home.path());
+    launcher->stopListening();
+    editor = openCommandEditor(*launcher, main.get());
     EXPECT_FALSE(main->isEnabled());
     editor->close();
     EXPECT_TRUE(main->isEnabled());
     EXPECT_FALSE(recognizer->isRecognising());
-    EXPECT_FALSE(main->isListening());
+    EXPECT_FALSE(launcher->isListening());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "platform/widgets/Tabrix.h"
 #include "speech/ConsoleRecognizer.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
@@ -15,26 +15,28 @@
 // is heard at once, without a restart.
 namespace {
 
-class LiveChangesTest : public LauncherFixture
+class LiveChangesTest : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
-        LauncherFixture::SetUp();
+        MainWindowFixture::SetUp();
         setOption("starter", QStringLiteral("1"));
         ASSERT_EQ(::pipe(speech), 0);
         // The program's own console recogniser, reading what the test "says".
         ownRecognizer.reset();
         recognizer = nullptr;
-        main = std::make_unique<frmLaunch>(services, new ConsoleRecognizer(speech[0]),
-                                           ownSynthesizer.release(),
-                                           QStringLiteral("/opt/sarquen/zorv"));
-        main->appPath = home.path() + QLatin1Char('/');
+        launcher = std::make_unique<Launcher>(services, new ConsoleRecognizer(speech[0]),
+                                              ownSynthesizer.release(),
+                                              QStringLiteral("/opt/sarquen/zorv"));
+        main = std::make_unique<frmLaunch>(*launcher);
+        const ScopedEnv folder("SARQUEN_HOME", home.path().toUtf8());
         main->load();
     }
     void TearDown() override
     {
         main.reset();
+        launcher.reset();
         ::close(speech[1]);
         ::close(speech[0]);
     }
@@ -87,7 +89,7 @@ TEST_F(LiveChangesTest, ACommandAddedInTheEditorIsHeardAtOnce)
     press(editor, "cmdAdd");
     press(editor, "cmdDone");
     EXPECT_TRUE(main->isEnabled());
-    EXPECT_TRUE(main->grammarText.contains(QStringLiteral("Browser")));
+    EXPECT_TRUE(launcher->loadedGrammar().contains(QStringLiteral("Browser")));
 
     say(QStringLiteral("Computer"));
     say(QStringLiteral("Browser"));
@@ -103,7 +105,7 @@ TEST_F(LiveChangesTest, ANewStartPhraseTakesOverWithoutARestart)
         store.setText(regpath::kListCheck, phrase, QStringLiteral("0"));
     }
     store.setText(regpath::kList, QStringLiteral("numItems"), QStringLiteral("2"));
-    main->reloadCommands();
+    launcher->reloadCommands();
 
     QWidget* options = opened("cmdOptions", "frmOptions");
     ASSERT_NE(options, nullptr);

@@ -4,7 +4,7 @@
 #include "platform/autostart/Autostart.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/Child.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <QCheckBox>
@@ -25,12 +25,12 @@ const char* const kOptionNames[] = {"t1t",          "tcomt",     "chktext",   "r
                                     "comFirmExe",   "winStart",  "progStat",  "starter",
                                     "startCommand", "soundPath", "soundPlay", "soundOpt"};
 
-class OptionsDialogTest : public LauncherFixture
+class OptionsDialogTest : public MainWindowFixture
 {
 protected:
     void SetUp() override
     {
-        LauncherFixture::SetUp();
+        MainWindowFixture::SetUp();
         QLocale::setDefault(QLocale::c());
     }
     void TearDown() override
@@ -43,7 +43,7 @@ protected:
     {
         if (!main)
             loaded();
-        dialog = openOptionsDialog(*main, main.get());
+        dialog = openOptionsDialog(*launcher, main.get());
         return *dialog;
     }
     template <typename T> T* field(const char* name) const { return child<T>(dialog, name); }
@@ -155,7 +155,7 @@ TEST_F(OptionsDialogTest, LongExplanationsAreNeverSqueezed)
     }
 }
 
-TEST_F(OptionsDialogTest, LoadTakesStartupAndConfirmationFromTheStoreAndTheRestFromMemory)
+TEST_F(OptionsDialogTest, LoadShowsTheOptionsTheProgramWorksWith)
 {
     setOption("regCheck", QStringLiteral("1"));
     setOption("comFirmExe", QStringLiteral("1"));
@@ -169,17 +169,17 @@ TEST_F(OptionsDialogTest, LoadTakesStartupAndConfirmationFromTheStoreAndTheRestF
     setOption("soundOpt", QStringLiteral("1"));
     setOption("soundPath", QStringLiteral("/snd/ding.wav"));
     loaded();
-    // The store changes behind the running program; only the start-up values and the
-    // confirmation choice are read again.
-    main->setComFirmExe(0);
+    // The store changes behind the running program: the dialog shows what the program
+    // works with, every value alike, and the next start takes the store's.
+    for (const char* name : {"comFirmExe", "winStart", "regCheck", "progStat"})
+        setOption(name, QStringLiteral("0"));
     setOption("tcomt", QStringLiteral("9000"));
     setOption("startCommand", QStringLiteral("Other"));
-    setOption("winStart", QStringLiteral("0"));
     open();
 
-    EXPECT_FALSE(check("chkWin")->isChecked());
+    EXPECT_TRUE(check("chkWin")->isChecked());
     for (const char* name : {"optNormal", "optMin", "optHide"})
-        EXPECT_FALSE(option(name)->isEnabled()) << name;
+        EXPECT_TRUE(option(name)->isEnabled()) << name;
     EXPECT_TRUE(option("optMin")->isChecked());
     EXPECT_TRUE(check("chkComfirm")->isChecked());
     EXPECT_EQ(text("txtStartCommand")->text(), QStringLiteral("Computer"));
@@ -307,17 +307,17 @@ TEST_F(OptionsDialogTest, OkStoresEveryValueInOrderAndAppliesThemAtOnce)
     EXPECT_EQ(storedOptions(), expected);
     EXPECT_EQ(store.raw(regpath::kOptions, QStringLiteral("tcomt"))->second.size(), 5u);
 
-    EXPECT_EQ(main->options.tcomt, 2500);
+    EXPECT_EQ(launcher->options().tcomt, 2500);
     EXPECT_EQ(main->tcom()->interval(), 2500);
-    EXPECT_EQ(main->options.t1t, 3);
-    EXPECT_EQ(main->options.chktext, QStringLiteral("Shall I start "));
-    EXPECT_EQ(main->options.startCommand, QStringLiteral("Jarvis"));
-    EXPECT_TRUE(main->options.startPhraseOn());
-    EXPECT_EQ(main->options.soundPlay, 1);
-    EXPECT_EQ(main->options.soundOpt, 0);
-    EXPECT_EQ(main->comFirmExe(), 1);
+    EXPECT_EQ(launcher->options().t1t, 3);
+    EXPECT_EQ(launcher->options().chktext, QStringLiteral("Shall I start "));
+    EXPECT_EQ(launcher->options().startCommand, QStringLiteral("Jarvis"));
+    EXPECT_TRUE(launcher->options().startPhraseOn());
+    EXPECT_EQ(launcher->options().soundPlay, 1);
+    EXPECT_EQ(launcher->options().soundOpt, 0);
+    EXPECT_EQ(launcher->options().comFirmExe, 1);
     EXPECT_TRUE(recognizer->grammar().endsWith(QStringLiteral("<start>=Jarvis")));
-    EXPECT_EQ(main->grammarText, recognizer->grammar());
+    EXPECT_EQ(launcher->loadedGrammar(), recognizer->grammar());
     EXPECT_EQ(main->commandList(), builtinListEntries()); // emptied before the reload
     EXPECT_TRUE(store.dialogs.messages.empty());
 
@@ -360,7 +360,7 @@ TEST_F(OptionsDialogTest, BadInputIsRefusedAndNothingIsStored)
 {
     open();
     const auto before = storedOptions();
-    const Options options = main->options;
+    const Options options = launcher->options();
     struct Case
     {
         const char* t1t;
@@ -394,8 +394,8 @@ TEST_F(OptionsDialogTest, BadInputIsRefusedAndNothingIsStored)
     }
     EXPECT_EQ(storedOptions(), before);
     EXPECT_EQ(store.text(regpath::kRun, regpath::kRunValue), std::nullopt);
-    EXPECT_EQ(main->options.tcomt, options.tcomt);
-    EXPECT_EQ(main->options.startCommand, options.startCommand);
+    EXPECT_EQ(launcher->options().tcomt, options.tcomt);
+    EXPECT_EQ(launcher->options().startCommand, options.startCommand);
 
     // Without the start command in use an empty phrase is stored as it is.
     check("chkStartCommand")->setChecked(false);
@@ -411,7 +411,7 @@ TEST_F(OptionsDialogTest, CancelAndTheCloseBoxStoreNothingAndGiveTheWindowBack)
     for (bool closeBox : {false, true}) {
         open();
         EXPECT_FALSE(main->isEnabled());
-        const Options options = main->options;
+        const Options options = launcher->options();
         check("chkStartCommand")->setChecked(true);
         text("txtStartCommand")->setText(QStringLiteral("jarvis"));
         text("txttcomt")->setText(QStringLiteral("1"));
@@ -427,10 +427,10 @@ TEST_F(OptionsDialogTest, CancelAndTheCloseBoxStoreNothingAndGiveTheWindowBack)
             click("cmdCancel");
         EXPECT_EQ(storedOptions(), before) << closeBox;
         EXPECT_EQ(store.text(regpath::kRun, regpath::kRunValue), std::nullopt);
-        EXPECT_EQ(main->options.startCommand, options.startCommand);
-        EXPECT_EQ(main->options.chktext, options.chktext);
+        EXPECT_EQ(launcher->options().startCommand, options.startCommand);
+        EXPECT_EQ(launcher->options().chktext, options.chktext);
         EXPECT_EQ(main->tcom()->interval(), 5000);
-        EXPECT_EQ(main->comFirmExe(), 0);
+        EXPECT_EQ(launcher->options().comFirmExe, 0);
         EXPECT_TRUE(main->isEnabled());
         EXPECT_EQ(journal, QStringList{"StartRecognition"}) << closeBox;
         EXPECT_TRUE(dialogGone());
@@ -449,11 +449,11 @@ TEST_F(OptionsDialogTest, RecognitionIsPausedAndResumedOnlyWhenListening)
     EXPECT_EQ(recognizer->calls.last(), QStringLiteral("StopRecognition"));
     EXPECT_FALSE(control<Tabrix>("cmdStop")->isHidden()); // still in the listening state
     // Asked again while open, the same window comes forward.
-    EXPECT_EQ(openOptionsDialog(*main, main.get()), dialog.data());
+    EXPECT_EQ(openOptionsDialog(*launcher, main.get()), dialog.data());
     click("cmdCancel");
     ASSERT_TRUE(dialogGone());
 
-    main->listening().stopListening();
+    launcher->stopListening();
     recognizer->calls.clear();
     open();
     EXPECT_FALSE(main->isEnabled());

@@ -4,7 +4,7 @@
 #include "speech/training/Adaptation.h"
 #include "tests/support/Child.h"
 #include "tests/support/FakeListening.h"
-#include "tests/support/LauncherFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/SynthAudio.h"
 #include "tests/support/TempDir.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-class VoiceTrainingWindowTest : public LauncherFixture
+class VoiceTrainingWindowTest : public MainWindowFixture
 {
 protected:
     TempDir data;
@@ -43,7 +43,7 @@ TEST_F(VoiceTrainingWindowTest, PromptsAreRecordedAndBadTakesRefused)
     loaded();
     std::vector<std::vector<std::int16_t>> takes{take(20), take()};
     QPointer<frmTrain> window =
-        new frmTrain(*main, main.get(), folder, training::AdaptationSetup{}, [&takes] {
+        new frmTrain(*launcher, main.get(), folder, training::AdaptationSetup{}, [&takes] {
             auto input = std::make_unique<RecordedTake>(takes.front());
             takes.erase(takes.begin());
             return input;
@@ -78,7 +78,7 @@ TEST_F(VoiceTrainingWindowTest, OptionsTurnTheTrainingOffAndForgetIt)
 {
     ASSERT_TRUE(folder.saveRecording(0, QStringLiteral("Computer"), take(), nullptr));
     loaded();
-    QPointer<frmOptions> dialog = openOptionsDialog(*main, main.get());
+    QPointer<frmOptions> dialog = openOptionsDialog(*launcher, main.get());
     QCheckBox* use = child<QCheckBox>(dialog, "chkVoiceTraining");
     EXPECT_TRUE(use->isChecked());
     use->setChecked(false);
@@ -86,7 +86,7 @@ TEST_F(VoiceTrainingWindowTest, OptionsTurnTheTrainingOffAndForgetIt)
     EXPECT_FALSE(folder.inUse());
     EXPECT_EQ(recognizer->calls.count(QStringLiteral("useVoiceTraining")), 1);
 
-    dialog = openOptionsDialog(*main, main.get());
+    dialog = openOptionsDialog(*launcher, main.get());
     EXPECT_FALSE(child<QCheckBox>(dialog, "chkVoiceTraining")->isChecked());
     // Asked first; "No" keeps everything.
     store.dialogs.answers = {platform::MsgAnswer::No, platform::MsgAnswer::Yes};
