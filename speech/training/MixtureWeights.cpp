@@ -57,9 +57,14 @@ std::optional<Sendump> parse(const QByteArray& data)
     }
     if (!readInt(data, at, s.codewords) || !readInt(data, at, s.senones))
         return std::nullopt;
-    const qint64 size = qint64(s.features) * s.codewords * s.senones;
     if (s.features < 1 || s.features > 8 || s.shift < 0 || s.shift > 16 || s.codewords == 0 ||
-        s.senones == 0 || size != data.size() - at)
+        s.senones == 0)
+        return std::nullopt;
+    // The weights fill the rest of the file exactly. Counted by division: counts whose
+    // product runs past 64 bits must not pass for the few bytes there are.
+    const qint64 rest = data.size() - at;
+    if (rest % s.features != 0 || (rest / s.features) % s.codewords != 0 ||
+        rest / s.features / s.codewords != s.senones)
         return std::nullopt;
     s.weights = data.mid(at);
     return s;
