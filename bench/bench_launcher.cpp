@@ -1,12 +1,13 @@
 // Speed of the launcher with 1000 stored commands: loading the command table alone,
-// setList (table, the main window's list of commands, grammar handed to the recogniser),
-// and the dispatch of the phrase in the last row. Runs the real launcher and main window
-// off screen with the console speech engines. Prints a table and writes the figures as JSON.
-#include "app/frmLaunch.h"
+// setList (table, a list of commands filled as the main window fills it, grammar handed
+// to the recogniser), and the dispatch of the phrase in the last row. Runs the real
+// launcher off screen with the console speech engines. Prints a table and writes the figures as
+// JSON.
 #include "bench/BenchStore.h"
 #include "bench/BenchTable.h"
 #include "commands/CommandStore.h"
 #include "launcher/Dispatcher.h"
+#include "launcher/Launcher.h"
 #include "platform/audio/PulseAudio.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/ConsoleDialogs.h"
@@ -20,6 +21,7 @@
 #include "store/modReg.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -56,8 +58,10 @@ int main(int argc, char** argv)
     std::FILE* quiet = std::fopen("/dev/null", "w");
     Launcher launcher(services, new ConsoleRecognizer(-1), new ConsoleSynthesizer(quiet),
                       QStringLiteral("/usr/bin/zorv"));
-    frmLaunch main(launcher);
-    main.load();
+    QListWidget list;
+    QObject::connect(&launcher, &Launcher::commandsListed, &list, &QListWidget::addItems);
+    QObject::connect(&launcher, &Launcher::commandListCleared, &list, &QListWidget::clear);
+    launcher.load();
 
     std::vector<Figure> figures;
     CommandTable table;
@@ -66,13 +70,11 @@ int main(int argc, char** argv)
         phrases.clear();
         LoadCommandTable(reg, table, [&](const QString& p) { phrases << p; });
     }));
-    figures.push_back(measure("setList with 1000 commands", 30, 50000.0, [&] {
-        main.clearCommandList();
-        main.setList();
-    }));
+    figures.push_back(
+        measure("setList with 1000 commands", 30, 50000.0, [&] { launcher.reloadCommands(); }));
     const QString last = QStringLiteral("Command number %1").arg(CommandTable::kRows);
-    if (main.commandList().size() != CommandTable::kRows + 19 ||
-        main.commandList().at(CommandTable::kRows - 1) != last) {
+    if (list.count() != CommandTable::kRows + 19 ||
+        list.item(CommandTable::kRows - 1)->text() != last) {
         std::fprintf(stderr, "bench_launcher: the list of commands is not as stored\n");
         return 1;
     }
@@ -80,6 +82,6 @@ int main(int argc, char** argv)
                               [&] { launcher.dispatcher().PhraseHeard(last); }));
 
     const bool met = report(figures, argc > 1 ? argv[1] : nullptr);
-    main.endProgram();
+    launcher.endProgram();
     return met ? 0 : 1;
 }
