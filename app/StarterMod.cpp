@@ -93,8 +93,12 @@ int Main(int argc, char** argv)
 
     // A program already running for this store takes over: its window comes forward.
     const QString commandLine = commandLineText(QApplication::arguments());
-    SingleInstance instance(SingleInstance::socketFor(platform::SqliteRegistry::defaultPath()));
-    if (!instance.claim(commandLine))
+    QString socketProblem;
+    SingleInstance instance(
+        SingleInstance::socketFor(platform::SqliteRegistry::defaultPath(), &socketProblem));
+    if (!socketProblem.isEmpty())
+        std::fprintf(stderr, "zorv: %s\n", socketProblem.toLocal8Bit().constData());
+    else if (!instance.claim(commandLine))
         return 0;
 
     platform::SqliteRegistry registry(platform::SqliteRegistry::defaultPath());
