@@ -1,11 +1,13 @@
 #include "platform/files/SafeWrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,9 +55,10 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-} // namespace
-
-bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
+// `mode`: the new file's permissions; none keeps a replaced file's and gives a new one
+// the usual ones.
+bool writeWhole(const QString& path, const QByteArray& bytes, std::optional<mode_t> mode,
+                QString* error)
 {
     auto failed = [error](const QString& why) {
         if (error)
@@ -73,13 +76,13 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
     const bool replacing = ::lstat(target.constData(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode))
         return failed(QStringLiteral("%1 is a folder").arg(path));
-    const mode_t mode =
-        replacing && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : newFileMode();
+    if (!mode)
+        mode = replacing && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : newFileMode();
 
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return failed(lastError());
-    const bool written = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool written = writeAll(fd, bytes) && ::fchmod(fd, *mode) == 0 && ::fsync(fd) == 0;
     const QString writeError = written ? QString() : lastError();
     if (::close(fd) != 0 && written) {
         const QString closeError = lastError();
@@ -96,6 +99,24 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
         return failed(renameError);
     }
     return true;
+}
+
+} // namespace
+
+bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    return writeWhole(path, bytes, std::nullopt, error);
+}
+
+bool replacePrivateFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder) || ::chmod(QFile::encodeName(folder).constData(), S_IRWXU) != 0) {
+        if (error)
+            *error = QStringLiteral("%1 cannot be made private: %2").arg(folder, lastError());
+        return false;
+    }
+    return writeWhole(path, bytes, S_IRUSR | S_IWUSR, error);
 }
 
 } // namespace platform

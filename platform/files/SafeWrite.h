@@ -13,4 +13,9 @@ namespace platform {
 // given) says why.
 bool replaceFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// The same for what only the user may read (a token that lets the program act without
+// asking): the file is the user's alone (0600), also when it was not before, and its
+// folder is made if missing and closed to others (0700).
+bool replacePrivateFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
 } // namespace platform

@@ -181,10 +181,8 @@ void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
                 {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {});
     } else if (state_ == State::Starting) {
         const QString token = results.value(QStringLiteral("restore_token")).toString();
-        if (!token.isEmpty()) {
-            QDir().mkpath(QFileInfo(tokenFile_).path());
-            replaceFile(tokenFile_, token.toUtf8());
-        }
+        if (!token.isEmpty())
+            replacePrivateFile(tokenFile_, token.toUtf8());
         const uint devices = results.value(QStringLiteral("devices")).toUInt();
         if ((devices & (kKeyboard | kPointer)) != (kKeyboard | kPointer)) {
             refuse(QStringLiteral("the desktop let the program have no keyboard and pointer"));

@@ -6,6 +6,7 @@
 #include "tests/support/WaitUntil.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +74,12 @@ TEST_F(RemoteDesktopPortalTest, AsksAtFirstUseThenTypesAndPointsOnTheUsersLayout
     QFile token(tokenFile);
     ASSERT_TRUE(token.open(QIODevice::ReadOnly));
     EXPECT_EQ(token.readAll(), "token-1");
+    // It lets the program type without asking: the user's alone, in a folder of theirs.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_FALSE(token.permissions() & others);
+    EXPECT_FALSE(QFileInfo(QFileInfo(tokenFile).path()).permissions() & others);
 
     // The desktop ends the session; the next key asks again, with the token.
     portal.closeSession();
