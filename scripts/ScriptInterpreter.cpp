@@ -10,10 +10,13 @@
 #include "scripts/Windows.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QScopeGuard>
 #include <QStringDecoder>
-#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <climits>
 #include <exception>
@@ -27,8 +30,8 @@ struct ScriptError
     QString description;
 };
 
-// The longest wait, in seconds, whose milliseconds still fit in 32 bits.
-constexpr int kMaxWaitSeconds = INT_MAX / 1000;
+// How long a script runs at most before the windows get their turn.
+constexpr int kLiveMs = 50;
 
 // The lines of a script file: UTF-8 (a leading byte-order mark is dropped), each line
 // ended by "\r\n" or "\n"; the last line may go without an ending.
@@ -127,9 +130,17 @@ ScriptInterpreter::ScriptInterpreter(ScriptHost& host, const platform::Platform&
 {
 }
 
-void ScriptInterpreter::blockingSleep(int milliseconds)
+void ScriptInterpreter::wait(int milliseconds)
 {
-    QThread::msleep(static_cast<unsigned long>(std::max(0, milliseconds)));
+    const QDeadlineTimer deadline(milliseconds);
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (deadline.hasExpired() || host_.hasEnded())
+            loop.quit();
+    });
+    look.start(std::clamp(milliseconds, 0, kLiveMs));
+    loop.exec();
 }
 
 bool ScriptInterpreter::CheckScript(QString& path)
@@ -163,7 +174,15 @@ void ScriptInterpreter::RunScript(const QString& path)
     const QStringList lines = scriptLines(file.readAll());
     file.close();
 
+    QElapsedTimer sinceLive;
+    sinceLive.start();
     for (const QString& line : lines) {
+        if (sinceLive.hasExpired(kLiveMs)) {
+            QCoreApplication::processEvents();
+            if (host_.hasEnded())
+                return;
+            sinceLive.restart();
+        }
         // The keyword runs from the first "$" to the next "$" searched from the second
         // character on; the argument is everything after it. A line whose first "$" is
         // not in the first column thus gets the keyword "$" and does nothing.
@@ -224,14 +243,18 @@ bool ScriptInterpreter::execute(const QString& keyword, const QString& argument)
         clickMouse(desktop, argument);
     } else if (keyword == u"$wait$") {
         const auto seconds = wholeNumber(argument);
-        if (!seconds || *seconds > kMaxWaitSeconds || *seconds < -kMaxWaitSeconds) {
+        if (!seconds || *seconds > kMaxWaitSeconds) {
             throw ScriptError{
                 QStringLiteral("The wait needs a whole number of seconds, at most %1: %2")
                     .arg(kMaxWaitSeconds)
                     .arg(argument)};
         }
         // A negative wait waits nothing.
-        sleep_(std::max(0, *seconds * 1000));
+        const int milliseconds = std::max(0, *seconds) * 1000;
+        if (sleep_)
+            sleep_(milliseconds);
+        else
+            wait(milliseconds);
     } else if (keyword == u"$minwin$") {
         host_.minwin();
     } else if (keyword == u"$maxwin$") {

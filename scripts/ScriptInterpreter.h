@@ -28,12 +28,16 @@ public:
     // once they have been processed. Returns false, sending nothing, when the text is not
     // valid notation; `error` then says why.
     using TypeKeys = std::function<bool(const QString& keys, QString* error)>;
-    // Blocks the thread for the given number of milliseconds.
+    // Waits the given number of milliseconds.
     using Sleep = std::function<void(int milliseconds)>;
 
-    // `platform` must provide dialogs, clock, desktop, shell and session.
+    // The longest "$wait$", in seconds.
+    static constexpr int kMaxWaitSeconds = 3600;
+
+    // `platform` must provide dialogs, clock, desktop, shell and session. Without `sleep`,
+    // "$wait$" waits with the windows live (see wait()).
     ScriptInterpreter(ScriptHost& host, const platform::Platform& platform, TypeKeys typeKeys,
-                      Sleep sleep = &ScriptInterpreter::blockingSleep);
+                      Sleep sleep = {});
 
     // Runs `path` when it names a script and returns true once the script has ended;
     // false for anything else, which runs nothing. A NUL at the end of `path` (targets
@@ -42,16 +46,17 @@ public:
     bool CheckScript(QString& path);
 
     // Runs the script file to its end, to its first error, or until the program ends.
-    // While a script waits for its speech, the event loop runs and may ask for another
-    // script; that request is refused, since only one script runs at a time.
+    // While a script waits (for its speech, or "$wait$"), and every little while of a long
+    // script, the event loop runs: Exit or a close request then ends the script at once,
+    // and a command heard is carried out; a request for another script is refused, since
+    // only one script runs at a time.
     void RunScript(const QString& path);
-
-    // The sleep of "$wait$": blocks the user-interface thread.
-    static void blockingSleep(int milliseconds);
 
 private:
     bool execute(const QString& keyword, const QString& argument);
     void say(const QString& text);
+    // Waits `milliseconds` with the windows live; ends early when the program ends.
+    void wait(int milliseconds);
     void reportError(const QString& keyword, const QString& description);
 
     ScriptHost& host_;

@@ -8,6 +8,7 @@
 #include "tests/support/RecordingDialogs.h"
 #include "tests/support/TempDir.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -147,8 +148,25 @@ TEST_F(ScriptInterpreterTest, MouseCommands)
 
 TEST_F(ScriptInterpreterTest, WaitSleepsWholeSecondsAndNegativeWaitsNothing)
 {
-    run("$wait$ 2 \r\n$wait$-3\r\n$wait$2147483\r\n$wait$+0");
-    EXPECT_EQ(journal, QStringList({"sleep 2000", "sleep 0", "sleep 2147483000", "sleep 0"}));
+    run("$wait$ 2 \r\n$wait$-3\r\n$wait$3600\r\n$wait$+0");
+    EXPECT_EQ(journal, QStringList({"sleep 2000", "sleep 0", "sleep 3600000", "sleep 0"}));
+}
+
+TEST_F(ScriptInterpreterTest, TheProgramsEndEndsAWaitOrALongScriptAtOnce)
+{
+    ScriptInterpreter live{host, platform, [](const QString&, QString*) { return true; }};
+    const std::pair<const char*, QByteArray> scripts[] = {
+        {"a wait", "$wait$5\r\n$say$after"},
+        {"a long script", QByteArray("$minwin$\r\n").repeated(200000) + "$say$after"}};
+    for (const auto& [name, script] : scripts) {
+        host.ended = false;
+        journal.clear();
+        QTimer::singleShot(20, [this] { host.exitProgram(); });
+        live.RunScript(dir.write("live.kps", script));
+        EXPECT_TRUE(journal.contains("exitProgram")) << name;
+        EXPECT_FALSE(journal.contains("say after")) << name;
+        EXPECT_LT(journal.count("minwin"), 200000) << name;
+    }
 }
 
 TEST_F(ScriptInterpreterTest, FaultyArgumentEndsTheScriptWithASyntaxError)
@@ -157,7 +175,7 @@ TEST_F(ScriptInterpreterTest, FaultyArgumentEndsTheScriptWithASyntaxError)
         {"$mousepos$100", "$mousepos$"},  {"$mousepos$1024 x", "$mousepos$"},
         {"$mousepos$ 5 6", "$mousepos$"}, {"$MouseMove$5 6 7", "$mousemove$"},
         {"$wait$two", "$wait$"},          {"$wait$", "$wait$"},
-        {"$wait$2147484", "$wait$"},      {"$wait$-99999999999", "$wait$"},
+        {"$wait$3601", "$wait$"},         {"$wait$-99999999999", "$wait$"},
         {"$type$ab{oops}", "$type$"}};
     for (const auto& [line, keyword] : cases) {
         SCOPED_TRACE(line.toStdString());
