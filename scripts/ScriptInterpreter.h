@@ -46,8 +46,8 @@ public:
     bool CheckScript(QString& path);
 
     // Runs the script file to its end, to its first error, or until the program ends.
-    // While a script waits (for its speech, or "$wait$"), and every little while of a long
-    // script, the event loop runs: Exit or a close request then ends the script at once,
+    // While a script waits (for its speech, or "$wait$"), and every hundred lines of a
+    // long script, the event loop runs: Exit or a close request then ends the script at once,
     // and a command heard is carried out; a request for another script is refused, since
     // only one script runs at a time.
     void RunScript(const QString& path);

@@ -161,7 +161,8 @@ TEST_F(ScriptInterpreterTest, TheProgramsEndEndsAWaitOrALongScriptAtOnce)
     for (const auto& [name, script] : scripts) {
         host.ended = false;
         journal.clear();
-        QTimer::singleShot(20, [this] { host.exitProgram(); });
+        // Exit, waiting for the windows' next turn.
+        QTimer::singleShot(0, [this] { host.exitProgram(); });
         live.RunScript(dir.write("live.kps", script));
         EXPECT_TRUE(journal.contains("exitProgram")) << name;
         EXPECT_FALSE(journal.contains("say after")) << name;
