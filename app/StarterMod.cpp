@@ -13,8 +13,11 @@
 #include "platform/clock/Clock.h"
 #include "platform/desktop/LimitedDesktop.h"
 #include "platform/dialogs/ConsoleDialogs.h"
+#include "platform/input/InputRecord.h"
+#include "platform/input/ReleasingDesktop.h"
 #include "platform/net/QtHttp.h"
 #include "platform/registry/SqliteRegistry.h"
+#include "platform/session/EndSignals.h"
 #include "platform/session/LogindSession.h"
 #include "platform/shell/ProcessShell.h"
 #include "platform/widgets/QtDialogs.h"
@@ -94,8 +97,9 @@ int Main(int argc, char** argv)
     // A program already running for this store takes over: its window comes forward.
     const QString commandLine = commandLineText(QApplication::arguments());
     QString socketProblem;
-    SingleInstance instance(
-        SingleInstance::socketFor(platform::SqliteRegistry::defaultPath(), &socketProblem));
+    const QString socket =
+        SingleInstance::socketFor(platform::SqliteRegistry::defaultPath(), &socketProblem);
+    SingleInstance instance(socket);
     if (!socketProblem.isEmpty())
         std::fprintf(stderr, "zorv: %s\n", socketProblem.toLocal8Bit().constData());
     else if (!instance.claim(commandLine))
@@ -111,6 +115,9 @@ int Main(int argc, char** argv)
     }
     const std::unique_ptr<platform::Dialogs> dialogs = makeDialogs();
     platform::SystemClock clock;
+    // What the program holds down on the desktop, beside its socket; it outlives every
+    // desktop below, which let go of what they hold when they go.
+    platform::InputRecord held(socket.isEmpty() ? QString() : socket + QStringLiteral("-input"));
     platform::X11Desktop x11Desktop;
     frmLaunch* window = nullptr;
     const auto tell = [&window](const QString& limit) {
@@ -118,8 +125,15 @@ int Main(int argc, char** argv)
             window->showDesktopNotice(limit);
     };
     const platform::DesktopChoice chosen = platform::chooseDesktop(x11Desktop, tell);
-    platform::LimitedDesktop desktop(chosen.desktop() ? *chosen.desktop() : x11Desktop,
-                                     chosen.limits, tell);
+    platform::ReleasingDesktop releasing(chosen.desktop() ? *chosen.desktop() : x11Desktop, held);
+    // A run killed while it held keys down or had keys rebound left them so.
+    if (!held.leftOver().isEmpty()) {
+        releasing.releaseLeftOver(held.leftOver());
+        x11Desktop.restoreSpareKeys(held.leftOver());
+        held.forgetLeftOver();
+    }
+    x11Desktop.setInputRecord(&held);
+    platform::LimitedDesktop desktop(releasing, chosen.limits, tell);
     platform::ProcessShell shell;
     platform::PulseAudio audio;
     platform::LogindSession session;
@@ -137,6 +151,8 @@ int Main(int argc, char** argv)
         main.showDesktopNotice(speech.voiceNotice);
     main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);
     QObject::connect(&launcher, &Launcher::programEnded, &app, [] { QCoreApplication::exit(0); });
+    const platform::EndSignals ends;
+    QObject::connect(&ends, &platform::EndSignals::received, &launcher, &Launcher::endProgram);
     QObject::connect(&instance, &SingleInstance::startedAgain, &main,
                      [&main](const QString& line) { main.startedAgain(startModeFor(line)); });
 

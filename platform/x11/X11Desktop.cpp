@@ -94,7 +94,7 @@ X11Desktop::~X11Desktop()
 {
     if (!display_)
         return;
-    releaseSpareKeys(display_);
+    releaseSpareKeys(display_, record_);
     XCloseDisplay(display_);
     forgetDisplay(display_);
 }

@@ -2,10 +2,14 @@
 
 #include "platform/desktop/Desktop.h"
 
+#include <QStringList>
+
 // Xlib is kept out of this header: its macros clash with Qt and GoogleTest.
 struct _XDisplay;
 
 namespace platform {
+
+class InputRecord;
 
 // The desktop of an X11 session, over its own connection to the X server: window
 // commands go to the window manager as EWMH/ICCCM requests, keys and pointer events are
@@ -21,6 +25,11 @@ public:
     X11Desktop& operator=(const X11Desktop&) = delete;
 
     bool connected() const { return display_ != nullptr; }
+    // Where the spare keys bound to characters are noted while they are bound; after a
+    // killed run, restoreSpareKeys undoes the bindings the record's entries name when the
+    // keymap still holds them.
+    void setInputRecord(InputRecord* record) { record_ = record; }
+    void restoreSpareKeys(const QStringList& entries);
 
     WindowId activeWindow() override;
     void minimizeWindow(WindowId window) override;
@@ -46,6 +55,7 @@ private:
 
     static constexpr int kAtomCount = 7;
     _XDisplay* display_ = nullptr;
+    InputRecord* record_ = nullptr;
     bool hasXTest_ = false;
     unsigned long atoms_[kAtomCount] = {};
 };

@@ -1,5 +1,6 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/input/InputRecord.h"
 #include "platform/input/VirtualKeys.h"
 #include "platform/x11/SpareKeys.h"
 
@@ -269,6 +270,12 @@ struct SpareBinding
 std::mutex bindingMutex;
 std::vector<SpareBinding> spareBindings;
 
+// The record's entry of a binding.
+QString spareEntry(KeyCode code, KeySym keysym)
+{
+    return QStringLiteral("spare %1 %2").arg(code).arg(keysym);
+}
+
 void setKey(Display* display, KeyCode code, KeySym keysym)
 {
     KeySym symbols[2] = {keysym, keysym};
@@ -302,9 +309,9 @@ void touchBinding(Display* display, KeyCode code)
     }
 }
 
-// Binds a spare key, or else the key of the binding used longest ago, to `keysym`. False
-// when the keymap has no key to spare.
-bool bindSpareKey(Display* display, const Keyboard& keyboard, KeySym keysym)
+// Binds a spare key, or else the key of the binding used longest ago, to `keysym`, noted
+// in `record`. False when the keymap has no key to spare.
+bool bindSpareKey(Display* display, const Keyboard& keyboard, KeySym keysym, InputRecord* record)
 {
     dropLostBindings(display, keyboard);
     KeyCode code = keyboard.spareKey();
@@ -328,11 +335,17 @@ bool bindSpareKey(Display* display, const Keyboard& keyboard, KeySym keysym)
         const std::lock_guard lock(bindingMutex);
         for (SpareBinding& b : spareBindings) {
             if (b.display == display && b.code == code) {
+                if (record)
+                    record->remove(spareEntry(b.code, b.keysym));
                 b.keysym = keysym;
                 b.lastUse = Clock::now();
             }
         }
     }
+    // Noted before the keymap changes: a run killed in between leaves the note, which
+    // names a binding it will not find.
+    if (record)
+        record->add(spareEntry(code, keysym));
     setKey(display, code, keysym);
     return true;
 }
@@ -365,7 +378,7 @@ bool X11Desktop::typeCharacter(char32_t character)
         return false;
     std::optional<Stroke> stroke = keyboard.find(keysyms);
     if (!stroke) {
-        if (!bindSpareKey(display_, keyboard, keysyms.front()))
+        if (!bindSpareKey(display_, keyboard, keysyms.front(), record_))
             return false;
         keyboard.load();
         if (!keyboard.loaded())
@@ -386,7 +399,7 @@ void X11Desktop::syncInput()
         XSync(display_, False);
 }
 
-void releaseSpareKeys(Display* display)
+void releaseSpareKeys(Display* display, InputRecord* record)
 {
     std::vector<SpareBinding> mine;
     {
@@ -412,6 +425,32 @@ void releaseSpareKeys(Display* display)
             setKey(display, b.code, NoSymbol);
     }
     XSync(display, False);
+    if (record) {
+        for (const SpareBinding& b : mine)
+            record->remove(spareEntry(b.code, b.keysym));
+    }
+}
+
+void X11Desktop::restoreSpareKeys(const QStringList& entries)
+{
+    if (!display_)
+        return;
+    const Keyboard keyboard(display_);
+    if (!keyboard.loaded())
+        return;
+    for (const QString& entry : entries) {
+        const QStringList words = entry.split(u' ');
+        bool codeOk = false, keysymOk = false;
+        const uint code = words.value(1).toUInt(&codeOk);
+        const KeySym keysym = words.value(2).toULong(&keysymOk);
+        // Only a key that still carries the character the earlier run bound it to: the
+        // user may have changed the keymap since.
+        if (words.size() == 3 && words[0] == QLatin1String("spare") && codeOk && keysymOk &&
+            code <= 255 && keysym != NoSymbol &&
+            keyboard.symbolAt(static_cast<KeyCode>(code)) == keysym)
+            setKey(display_, static_cast<KeyCode>(code), NoSymbol);
+    }
+    XSync(display_, False);
 }
 
 } // namespace platform

@@ -161,6 +161,37 @@ void X11Session::tapKey(unsigned long keysym, bool shift) const
     XSync(display_, False);
 }
 
+bool X11Session::keyDown(unsigned long keysym) const
+{
+    char keys[32] = {};
+    XQueryKeymap(display_, keys);
+    const KeyCode code = XKeysymToKeycode(display_, keysym);
+    return code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0;
+}
+
+bool X11Session::buttonDown(int button) const
+{
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    return (mask & (Button1Mask << (button - 1))) != 0;
+}
+
+bool X11Session::keymapHas(unsigned long keysym) const
+{
+    int first = 0, last = 0, perKey = 0;
+    XDisplayKeycodes(display_, &first, &last);
+    KeySym* map =
+        XGetKeyboardMapping(display_, static_cast<KeyCode>(first), last - first + 1, &perKey);
+    bool found = false;
+    for (int i = 0; map && i < (last - first + 1) * perKey; ++i)
+        found = found || map[i] == keysym;
+    XFree(map);
+    return found;
+}
+
 bool X11Session::showingDesktop() const
 {
     return property32(display_, DefaultRootWindow(display_), "_NET_SHOWING_DESKTOP", "CARDINAL") !=

@@ -13,6 +13,7 @@ public:
     using Window = unsigned long;
     static constexpr unsigned long kTab = 0xff09;
     static constexpr unsigned long kSpace = 0x0020;
+    static constexpr unsigned long kAltL = 0xffe9;
 
     X11Session();
     ~X11Session();
@@ -34,6 +35,12 @@ public:
     Window activeWindow() const;
     // Presses and releases a key (with Shift held when `shift`) through XTest.
     void tapKey(unsigned long keysym, bool shift = false) const;
+    // Whether the key of `keysym` is down, as the server has it.
+    bool keyDown(unsigned long keysym) const;
+    // Whether pointer button `button` (1 left, 2 middle, 3 right) is down.
+    bool buttonDown(int button) const;
+    // Whether a key of the server's keymap, as it is now, carries `keysym`.
+    bool keymapHas(unsigned long keysym) const;
     // The window manager's "show the desktop" mode (_NET_SHOWING_DESKTOP).
     bool showingDesktop() const;
     void setShowingDesktop(bool on) const;
