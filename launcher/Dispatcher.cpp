@@ -36,7 +36,8 @@ void Dispatcher::PhraseHeard(const QString& phrase)
         return;
     }
     // The built-in phrases are looked at inside the scan, for each row that does not
-    // match: with no user commands nothing is matched at all.
+    // match: a user's phrase in row 1 beats a built-in one, a built-in one beats a user's
+    // phrase in a later row.
     const int rows = c_.commands.count();
     for (int i = 1; i <= rows; ++i) {
         if (c_.commands.phrases[i].text() == phrase) {
@@ -46,6 +47,9 @@ void Dispatcher::PhraseHeard(const QString& phrase)
         if (runBuiltin(phrase))
             return;
     }
+    // Without a command of the user's, the built-in ones act all the same.
+    if (rows == 0)
+        runBuiltin(phrase);
 }
 
 bool Dispatcher::answer(const QString& phrase)

@@ -26,6 +26,14 @@ void ZorvFixture::SetUp()
     env.insert(QStringLiteral("PULSE_SERVER"), dir.file(QStringLiteral("no-sound-server")));
     env.remove(QStringLiteral("SARQUEN_DEBUG"));
     reg({QStringLiteral("import"), programDir() + QStringLiteral("/defaults.reg")});
+    // The tests store the commands they speak, from the first row on.
+    for (const char* example : {"Open Terminal", "Open Files", "Open Browser"}) {
+        for (const char* key : {"list\\list", "list\\check"})
+            reg({QStringLiteral("delete"),
+                 QStringLiteral("HKLM\\Software\\Ombrel Online\\Sarquen\\") + QLatin1String(key),
+                 QString::fromLatin1(example)});
+    }
+    setValue(QStringLiteral("list"), QStringLiteral("numItems"), QStringLiteral("0"));
 }
 
 void ZorvFixture::TearDown()

@@ -1,4 +1,7 @@
 #include "launcher/NewStore.h"
+#include "commands/CommandStore.h"
+#include "launching/sheller.h"
+#include "platform/shell/ShellWords.h"
 #include "store/RegistryPaths.h"
 #include "tests/support/TestStore.h"
 
@@ -14,9 +17,23 @@ TEST(NewStoreTest, AStoreWithoutTheProductKeyGetsTheFirstValues)
 {
     TestStore store;
     EXPECT_EQ(setUpNewStore(store.registry, kDefaults), QString());
-    EXPECT_EQ(store.text(regpath::kList, QStringLiteral("numItems")), QStringLiteral("0"));
     EXPECT_EQ(store.text(regpath::kOptions, QStringLiteral("startCommand")),
               QStringLiteral("Computer"));
+    // Three commands to start with, each a program and its arguments.
+    CommandTable table;
+    ASSERT_TRUE(LoadCommandTable(store.reg, table, [](const QString&) {}));
+    const std::pair<const char*, QStringList> examples[] = {
+        {"Open Terminal", {"x-terminal-emulator"}},
+        {"Open Files", {"sh", "-c", "exec xdg-open \"$HOME\""}},
+        {"Open Browser", {"sensible-browser"}}};
+    ASSERT_EQ(table.count(), 3);
+    for (int row = 1; row <= 3; ++row) {
+        const auto& [phrase, words] = examples[row - 1];
+        EXPECT_EQ(table.phrases[row].text(), QString::fromLatin1(phrase));
+        const LaunchParts parts = SplitLaunchLine(table.targets[row].text().chopped(1), {});
+        EXPECT_EQ(QStringList{parts.file} + platform::shellWords(parts.parameters), words)
+            << phrase;
+    }
     EXPECT_EQ(store.text(regpath::kOptions, QStringLiteral("tcomt")), QStringLiteral("5000"));
 
     // Set up once: what the user changed afterwards stays.
