@@ -6,7 +6,7 @@
 #include "speech/SphinxRecognizer.h"
 #include "speech/espeak/EspeakSynthesizer.h"
 #include "speech/sphinx/PhraseDecoder.h"
-#include "speech/training/Calibration.h"
+#include "speech/training/VoiceDecoder.h"
 
 #include <QFileInfo>
 #include <optional>
@@ -126,16 +126,8 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString*
 {
     // The user's voice training, when there is one; should it not load, the general model.
     QString voiceProblem;
-    const PhraseDecoder::Settings settings =
-        training::voiceSettings(training::VoiceFolder(), &voiceProblem);
-    std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, error);
-    if (!decoder && !settings.mllr.isEmpty()) {
-        voiceProblem = QStringLiteral("Your voice training cannot be loaded (%1); the general "
-                                      "voice model is used instead. Train your voice again to "
-                                      "mend it.")
-                           .arg(*error);
-        decoder = PhraseDecoder::create(PhraseDecoder::defaultSettings(), error);
-    }
+    std::unique_ptr<PhraseDecoder> decoder =
+        training::voiceDecoder(training::VoiceFolder(), &voiceProblem, error);
     if (!decoder) {
         *cause = kNoModel;
         return std::nullopt;

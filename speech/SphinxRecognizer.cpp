@@ -3,7 +3,7 @@
 #include "platform/audio/AudioInput.h"
 #include "speech/InputLevel.h"
 #include "speech/sphinx/PhraseDecoder.h"
-#include "speech/training/Calibration.h"
+#include "speech/training/VoiceDecoder.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -44,16 +44,8 @@ void SphinxRecognizer::useVoiceTraining()
         loader_.join();
     loader_ = std::thread([this] {
         QString problem, error;
-        const PhraseDecoder::Settings settings =
-            training::voiceSettings(training::VoiceFolder(), &problem);
-        std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
-        if (!decoder && !settings.mllr.isEmpty()) {
-            problem = QStringLiteral("Your voice training cannot be loaded (%1); the general "
-                                     "voice model is used instead. Train your voice again to "
-                                     "mend it.")
-                          .arg(error);
-            decoder = PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
-        }
+        std::unique_ptr<PhraseDecoder> decoder =
+            training::voiceDecoder(training::VoiceFolder(), &problem, &error);
         if (decoder) {
             std::lock_guard<std::mutex> lock(grammarLock_);
             pendingDecoder_ = std::move(decoder);

@@ -1,6 +1,7 @@
 #include "speech/sphinx/PhraseDecoder.h"
 
 #include "speech/sphinx/SphinxDecoder.h"
+#include "speech/training/MllrMatrix.h"
 
 #include <QFileInfo>
 
@@ -45,5 +46,10 @@ std::unique_ptr<PhraseDecoder> PhraseDecoder::create(const Settings& settings, Q
         return fail(QStringLiteral("no dictionary at %1").arg(settings.dictionary));
     if (!QFileInfo(settings.phoneModel).isFile())
         return fail(QStringLiteral("no phone model at %1").arg(settings.phoneModel));
+    // PocketSphinx trusts a transform's shape: one that does not fit crashes it.
+    if (QString why;
+        !settings.mllr.isEmpty() &&
+        !training::mllrFits(settings.mllr, training::streamWidths(settings.modelDir), &why))
+        return fail(why);
     return sphinx::SphinxDecoder::create(settings, error);
 }

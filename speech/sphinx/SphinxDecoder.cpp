@@ -1,5 +1,6 @@
 #include "speech/sphinx/SphinxDecoder.h"
 
+#include "speech/sphinx/HearingCheck.h"
 #include "speech/sphinx/Hiss.h"
 #include "speech/sphinx/NoiseSuppressor.h"
 #include "speech/sphinx/Pronunciation.h"
@@ -9,6 +10,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <limits>
 #include <pocketsphinx.h>
@@ -30,6 +32,8 @@ constexpr int backgroundPasses = 3;
 const char* const searchName = "cmd";
 // The most frames of speech a word takes, said slowly.
 constexpr int framesPerWord = 50;
+// PocketSphinx's floor for a score: a path near it overflowed rather than fit.
+constexpr double kWorstScore = -(1 << 28);
 
 ps_decoder_t* makeDecoder(std::vector<QByteArray> args, const QString& mllr)
 {
@@ -87,17 +91,41 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
                               "1e-20", "-remove_silence", "no"},
                              settings.mllr)
                : nullptr;
+    const auto freeAll = [&] {
+        for (ps_decoder_t* d : {phones, rivals, grammar, stream}) {
+            if (d)
+                ps_free(d);
+        }
+    };
     if (!phones) {
-        if (rivals)
-            ps_free(rivals);
-        if (grammar)
-            ps_free(grammar);
-        if (stream)
-            ps_free(stream);
+        freeAll();
         if (error)
             *error = QStringLiteral("PocketSphinx could not load the model in %1")
                          .arg(settings.modelDir);
         return nullptr;
+    }
+    // The user's transform may leave a model that hears every sound alike: the recogniser
+    // would go deaf without a word. Such a transform does not load.
+    if (!settings.mllr.isEmpty()) {
+        const QString deaf = hearingProblem(
+            [phones](const std::vector<std::int16_t>& sound) -> std::optional<QStringList> {
+                const std::optional<Pass> pass = decodeWhole(phones, sound);
+                if (!pass)
+                    return std::nullopt;
+                QStringList heard;
+                for (const Segment& s : pass->segments) {
+                    if (!std::isfinite(s.score) || s.score <= kWorstScore)
+                        return std::nullopt;
+                    heard << s.word;
+                }
+                return heard;
+            });
+        if (!deaf.isEmpty()) {
+            freeAll();
+            if (error)
+                *error = deaf;
+            return nullptr;
+        }
     }
     return std::unique_ptr<SphinxDecoder>(
         new SphinxDecoder(settings, stream, grammar, rivals, phones));

@@ -5,6 +5,13 @@
 #include <cmath>
 
 namespace training {
+namespace {
+
+// mllr_solve's numbers lie near 1 (the matrix) and near 0 (the offset): far beyond this,
+// PocketSphinx's single precision overflows or the model no longer fits any voice.
+constexpr double kLargest = 1000;
+
+} // namespace
 
 std::vector<int> streamWidths(const QString& modelDir)
 {
@@ -61,6 +68,12 @@ bool mllrFits(const QString& path, const std::vector<int>& widths, QString* erro
     double classes = 0, streams = 0;
     if (!next(classes) || !next(streams) || classes < 1 || classes > 256)
         return fail(damaged);
+    // PocketSphinx applies the first class to every Gaussian and reads the file as if the
+    // classes came within each stream, which they do not: more than one crashes it.
+    if (classes != 1)
+        return fail(QStringLiteral("%1 holds %2 transforms, and the recogniser takes one")
+                        .arg(path)
+                        .arg(classes));
     if (streams != static_cast<double>(widths.size()))
         return fail(QStringLiteral("%1 was made for another acoustic model").arg(path));
     for (int c = 0; c < static_cast<int>(classes); ++c) {
@@ -70,11 +83,13 @@ bool mllrFits(const QString& path, const std::vector<int>& widths, QString* erro
                 return fail(damaged);
             if (length != width)
                 return fail(QStringLiteral("%1 was made for another acoustic model").arg(path));
-            // The matrix, the offset and the variance scale.
+            // The matrix, the offset and the variance scale, which must stay positive.
             for (int i = 0; i < width * width + 2 * width; ++i) {
                 double value = 0;
                 if (!next(value))
                     return fail(damaged);
+                if (std::abs(value) > kLargest || (i >= width * width + width && value <= 0))
+                    return fail(QStringLiteral("%1 holds numbers no voice gives").arg(path));
             }
         }
     }

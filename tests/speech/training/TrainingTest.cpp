@@ -5,9 +5,12 @@
 #include "speech/training/MllrMatrix.h"
 #include "speech/training/RecordingCheck.h"
 #include "speech/training/TrainingPrompts.h"
+#include "speech/training/VoiceDecoder.h"
+#include "tests/support/FakeTrainer.h"
 #include "tests/support/SynthAudio.h"
 #include "tests/support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -172,4 +175,37 @@ TEST(TrainingTest, FailuresFallBackToTheGeneralModelAndKeepTheRecordings)
         EXPECT_TRUE(problem.contains(QLatin1String(reason))) << qPrintable(problem);
     }
     EXPECT_EQ(folder.recordings().size(), 1u);
+}
+
+// Stored transforms PocketSphinx cannot take (more than one class: it reads them in
+// another layout and crashes), numbers no voice gives, and ones that leave a model that
+// hears every sound alike: the decoder made at start leaves each out and says so in the
+// words the program has; the identity transform is used.
+TEST(TrainingTest, ATransformIsUsedOnlyWhenTheAdaptedModelStillHears)
+{
+    TempDir dir;
+    VoiceFolder folder(dir.file(QStringLiteral("voice")));
+    ASSERT_TRUE(QDir().mkpath(folder.adaptationDir()));
+    const std::vector<std::pair<QByteArray, const char*>> cases{
+        {mllrText(), "identity"},
+        {mllrText(2), "two classes"},
+        {mllrText(3), "three classes"},
+        {mllrText(16), "sixteen classes"},
+        {mllrText(1, "1e300", "1e300", "1e300", "1e300"), "all 1e300"},
+        {mllrText(1, "0", "0", "0", "0"), "all 0"},
+        {mllrText(1, "1", "0", "500"), "offsets far off"},
+        {mllrText(1, "1", "5"), "every cepstrum mixed into every other"}};
+    for (const auto& [text, name] : cases) {
+        dir.write(QStringLiteral("voice/adaptation/mllr_matrix"), text);
+        QString problem, error;
+        const std::unique_ptr<PhraseDecoder> decoder = voiceDecoder(folder, &problem, &error);
+        EXPECT_TRUE(decoder) << name << ": " << qPrintable(error);
+        if (text == mllrText()) {
+            EXPECT_TRUE(problem.isEmpty()) << qPrintable(problem);
+        } else {
+            EXPECT_TRUE(problem.startsWith(QLatin1String("Your voice training cannot be")) &&
+                        problem.contains(QLatin1String("general voice model is used instead")))
+                << name << ": " << qPrintable(problem);
+        }
+    }
 }
