@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
@@ -55,68 +56,118 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// `mode`: the new file's permissions; none keeps a replaced file's and gives a new one
-// the usual ones.
-bool writeWhole(const QString& path, const QByteArray& bytes, std::optional<mode_t> mode,
-                QString* error)
+// A new file of a name no other file has, `prefix` and six random letters, in the
+// folder open as `dir`; -1 with errno set when none can be made.
+int createTemporary(int dir, const QByteArray& prefix, QByteArray* name)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = prefix;
+        for (int i = 0; i < 6; ++i)
+            *name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+        const int fd = ::openat(dir, name->constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// replaceFile() for the file `name` in the folder open as `dir`; `path` names it in
+// messages. `mode`: the new file's permissions; none keeps a replaced file's and gives a
+// new one the usual ones.
+bool replaceIn(int dir, const QByteArray& name, const QString& path, const QByteArray& bytes,
+               std::optional<mode_t> mode, QString* error)
 {
     auto failed = [error](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray temporary =
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
-
     struct stat existing
     {
     };
-    const bool replacing = ::lstat(target.constData(), &existing) == 0;
+    const bool replacing = ::fstatat(dir, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (replacing && S_ISDIR(existing.st_mode))
         return failed(QStringLiteral("%1 is a folder").arg(path));
     if (!mode)
         mode = replacing && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : newFileMode();
 
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    QByteArray temporary;
+    const int fd = createTemporary(dir, "." + name + ".", &temporary);
     if (fd < 0)
         return failed(lastError());
     const bool written = writeAll(fd, bytes) && ::fchmod(fd, *mode) == 0 && ::fsync(fd) == 0;
     const QString writeError = written ? QString() : lastError();
     if (::close(fd) != 0 && written) {
         const QString closeError = lastError();
-        ::unlink(temporary.constData());
+        ::unlinkat(dir, temporary.constData(), 0);
         return failed(closeError);
     }
     if (!written) {
-        ::unlink(temporary.constData());
+        ::unlinkat(dir, temporary.constData(), 0);
         return failed(writeError);
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
+    if (::renameat(dir, temporary.constData(), dir, name.constData()) != 0) {
         const QString renameError = lastError();
-        ::unlink(temporary.constData());
+        ::unlinkat(dir, temporary.constData(), 0);
         return failed(renameError);
     }
     return true;
+}
+
+// Opens `folder` to write in it, following a link at it only when `followLink`; -1 with
+// the reason in `error` when it cannot.
+int openFolder(const QString& folder, bool followLink, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    if (fd < 0 && error)
+        *error = errno == ELOOP || (errno == ENOTDIR && QFileInfo(folder).isSymLink())
+                     ? QStringLiteral("%1 is a link, not a folder: nothing is written through it")
+                           .arg(folder)
+                     : QStringLiteral("%1: %2").arg(folder, lastError());
+    return fd;
+}
+
+bool replaceInFolder(const QString& folder, const QString& name, const QString& path,
+                     const QByteArray& bytes, bool followLink, std::optional<mode_t> mode,
+                     QString* error)
+{
+    const int dir = openFolder(folder, followLink, error);
+    if (dir < 0)
+        return false;
+    const bool ok = replaceIn(dir, QFile::encodeName(name), path, bytes, mode, error);
+    ::close(dir);
+    return ok;
 }
 
 } // namespace
 
 bool replaceFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    return writeWhole(path, bytes, std::nullopt, error);
+    const QFileInfo info(path);
+    return replaceInFolder(info.absolutePath(), info.fileName(), path, bytes, true, std::nullopt,
+                           error);
 }
 
 bool replacePrivateFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    const QString folder = QFileInfo(path).absolutePath();
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder) || ::chmod(QFile::encodeName(folder).constData(), S_IRWXU) != 0) {
         if (error)
             *error = QStringLiteral("%1 cannot be made private: %2").arg(folder, lastError());
         return false;
     }
-    return writeWhole(path, bytes, S_IRUSR | S_IWUSR, error);
+    return replaceInFolder(folder, info.fileName(), path, bytes, true, S_IRUSR | S_IWUSR, error);
+}
+
+bool replaceFileInFolder(const QString& folder, const QString& name, const QByteArray& bytes,
+                         QString* error)
+{
+    return replaceInFolder(folder, name, folder + QLatin1Char('/') + name, bytes, false,
+                           std::nullopt, error);
 }
 
 } // namespace platform

@@ -18,4 +18,10 @@ bool replaceFile(const QString& path, const QByteArray& bytes, QString* error = 
 // folder is made if missing and closed to others (0700).
 bool replacePrivateFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// The same for the file `name` in `folder`, where the folder itself must be one: a
+// symbolic link at `folder` is refused, never followed, so that a folder of the user's
+// data replaced by a link cannot send its writes elsewhere.
+bool replaceFileInFolder(const QString& folder, const QString& name, const QByteArray& bytes,
+                         QString* error = nullptr);
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "speech/training/Adaptation.h"
 
+#include "platform/files/SafeWrite.h"
 #include "speech/sphinx/Pronunciation.h"
 #include "speech/training/FeatureFiles.h"
 #include "speech/training/MixtureWeights.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -20,9 +20,7 @@ namespace {
 
 bool writeText(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Text) && file.write(text.toUtf8()) >= 0 &&
-           file.commit();
+    return platform::replaceFile(path, text.toUtf8());
 }
 
 QString lastLines(const QString& path)
@@ -190,12 +188,10 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
         return fail(QStringLiteral("The adaptation came out unusable (%1).").arg(why));
 
     QDir().mkpath(QFileInfo(mllrPath).absolutePath());
-    QFile::remove(mllrPath + QStringLiteral(".new"));
-    if (!QFile::copy(solved, mllrPath + QStringLiteral(".new")))
-        return fail(QStringLiteral("%1 cannot be written.").arg(mllrPath));
-    QFile::remove(mllrPath);
-    if (!QFile::rename(mllrPath + QStringLiteral(".new"), mllrPath))
-        return fail(QStringLiteral("%1 cannot be written.").arg(mllrPath));
+    QFile result(solved);
+    if (!result.open(QIODevice::ReadOnly) ||
+        !platform::replaceFile(mllrPath, result.readAll(), &why))
+        return fail(QStringLiteral("%1 cannot be written: %2").arg(mllrPath, why));
     progress(100, QStringLiteral("Done"));
     return true;
 }

@@ -1,11 +1,12 @@
 #include "speech/training/Calibration.h"
 
+#include "platform/files/SafeWrite.h"
 #include "speech/training/MllrMatrix.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -60,15 +61,16 @@ std::optional<Calibration> calibrate(PhraseDecoder& decoder,
 
 bool saveCalibration(const QString& path, const Calibration& calibration, QString* error)
 {
-    QSaveFile file(path);
     const QByteArray json =
         QJsonDocument(QJsonObject{{QStringLiteral("relief"), calibration.relief},
                                   {QStringLiteral("takes"), calibration.takes}})
             .toJson();
-    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit())
+    const QFileInfo file(path);
+    QString why;
+    if (platform::replaceFileInFolder(file.absolutePath(), file.fileName(), json, &why))
         return true;
     if (error)
-        *error = QStringLiteral("%1 cannot be written").arg(path);
+        *error = QStringLiteral("%1 cannot be written: %2").arg(path, why);
     return false;
 }
 

@@ -1,11 +1,13 @@
 #include "speech/training/VoiceFolder.h"
 
+#include "platform/files/SafeWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QtEndian>
 #include <sndfile.h>
 
 namespace training {
@@ -70,21 +72,12 @@ std::vector<std::pair<QString, QString>> VoiceFolder::promptList() const
 bool VoiceFolder::writePromptList(const std::vector<std::pair<QString, QString>>& lines,
                                   QString* error) const
 {
-    QSaveFile file(recordingsDir() + QLatin1Char('/') + QLatin1String(kPromptList));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        QTextStream out(&file);
-        out.setEncoding(QStringConverter::Utf8);
-        for (const auto& [name, text] : lines)
-            out << name << '\t' << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                << '\n';
-        out.flush();
-        if (file.commit())
-            return true;
-    }
-    if (error)
-        *error =
-            QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString());
-    return false;
+    QString text;
+    for (const auto& [name, prompt] : lines)
+        text += name + QLatin1Char('\t') +
+                QString(prompt).replace(QLatin1Char('\n'), QLatin1Char(' ')) + QLatin1Char('\n');
+    return platform::replaceFileInFolder(recordingsDir(), QLatin1String(kPromptList), text.toUtf8(),
+                                         error);
 }
 
 std::vector<VoiceRecording> VoiceFolder::recordings() const
@@ -100,11 +93,10 @@ std::vector<VoiceRecording> VoiceFolder::recordings() const
 
 std::optional<VoiceRecording> VoiceFolder::recording(int index) const
 {
-    const QString name = fileNameFor(index);
-    for (const auto& [file, text] : promptList()) {
-        const QString path = recordingsDir() + QLatin1Char('/') + file;
-        if (file == name && QFileInfo(path).isFile())
-            return VoiceRecording{text, path};
+    const QString path = recordingsDir() + QLatin1Char('/') + fileNameFor(index);
+    for (const VoiceRecording& r : recordings()) {
+        if (r.wavPath == path)
+            return r;
     }
     return std::nullopt;
 }
@@ -140,11 +132,13 @@ bool VoiceFolder::inUse() const
 bool VoiceFolder::setInUse(bool use, QString* error)
 {
     const QString marker = adaptationDir() + QStringLiteral("/off");
+    QString why = QStringLiteral("%1 cannot be changed").arg(marker);
     if (use ? (!QFileInfo::exists(marker) || QFile::remove(marker))
-            : (QDir().mkpath(adaptationDir()) && QFile(marker).open(QIODevice::WriteOnly)))
+            : (QDir().mkpath(adaptationDir()) &&
+               platform::replaceFileInFolder(adaptationDir(), QStringLiteral("off"), {}, &why)))
         return true;
     if (error)
-        *error = QStringLiteral("%1 cannot be changed").arg(marker);
+        *error = why;
     return false;
 }
 
@@ -160,29 +154,41 @@ bool VoiceFolder::forget(QString* error)
 
 bool writeWav(const QString& path, const std::vector<std::int16_t>& samples, QString* error)
 {
-    // Written beside the file and renamed over it, so that a take is whole or not there.
-    const QString temporary = path + QStringLiteral(".part");
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(QFile::encodeName(temporary).constData(), SFM_WRITE, &info);
-    bool ok = file != nullptr;
-    if (ok) {
-        ok = sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size())) ==
-             static_cast<sf_count_t>(samples.size());
-        ok = sf_close(file) == 0 && ok;
-    }
-    if (ok) {
-        QFile::remove(path);
-        ok = QFile::rename(temporary, path);
-    }
-    if (!ok) {
-        QFile::remove(temporary);
-        if (error)
-            *error = QStringLiteral("%1 cannot be written").arg(path);
-    }
-    return ok;
+    // The canonical 44-byte header of 16-bit PCM, then the samples, little-endian.
+    const auto dataBytes = static_cast<quint32>(samples.size() * sizeof(std::int16_t));
+    QByteArray wav;
+    wav.reserve(44 + static_cast<qsizetype>(dataBytes));
+    const auto add32 = [&](quint32 v) {
+        const quint32 le = qToLittleEndian(v);
+        wav.append(reinterpret_cast<const char*>(&le), 4);
+    };
+    const auto add16 = [&](quint16 v) {
+        const quint16 le = qToLittleEndian(v);
+        wav.append(reinterpret_cast<const char*>(&le), 2);
+    };
+    wav.append("RIFF");
+    add32(36 + dataBytes);
+    wav.append("WAVEfmt ");
+    add32(16);
+    add16(1); // PCM
+    add16(1); // mono
+    add32(kRate);
+    add32(kRate * 2);
+    add16(2);
+    add16(16);
+    wav.append("data");
+    add32(dataBytes);
+    for (const std::int16_t s : samples)
+        add16(static_cast<quint16>(s));
+    // Written whole beside the take and renamed over it: the earlier take stays until
+    // the new one is in place, and a link planted in the folder is not followed.
+    const QFileInfo file(path);
+    QString why;
+    if (platform::replaceFileInFolder(file.absolutePath(), file.fileName(), wav, &why))
+        return true;
+    if (error)
+        *error = QStringLiteral("%1 cannot be written: %2").arg(path, why);
+    return false;
 }
 
 std::optional<std::vector<std::int16_t>> readWav(const QString& path)

@@ -23,6 +23,8 @@ struct VoiceRecording
 //   adaptation/mllr_matrix, adaptation/calibration.json, adaptation/off (not in use)
 // A new transform is written beside the old one and put in its place in one rename, so
 // a failed or cancelled run leaves the previous one and every recording as they were.
+// Every write goes into a temporary file renamed over the old one, and never through a
+// link planted in the folder.
 class VoiceFolder
 {
 public:

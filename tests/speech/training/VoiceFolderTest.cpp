@@ -1,0 +1,73 @@
+#include "speech/training/VoiceFolder.h"
+#include "tests/support/QStringPrinting.h"
+#include "tests/support/SynthAudio.h"
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace training;
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// Links planted in the voice folder: nothing is written through them, a file elsewhere
+// stays as it was, and what cannot be written says why.
+TEST(VoiceFolderTest, WritesNeverGoThroughLinks)
+{
+    const std::vector<std::int16_t> take = synth::vowel(1, 120, 8000);
+    struct Case
+    {
+        const char* link; // inside the voice folder
+        bool folder;      // the link stands for a folder, or a file
+        bool written;     // the write still succeeds (into the folder itself)
+    };
+    const std::vector<Case> cases{{"recordings/001.wav.part", false, true},
+                                  {"recordings/001.wav", false, true},
+                                  {"recordings/prompts.tsv", false, true},
+                                  {"adaptation/off", false, true},
+                                  {"recordings", true, false},
+                                  {"adaptation", true, false}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        VoiceFolder folder(dir.file("voice"));
+        ASSERT_TRUE(QDir().mkpath(folder.recordingsDir()));
+        ASSERT_TRUE(QDir().mkpath(folder.adaptationDir()));
+        const QString elsewhere = dir.file("elsewhere");
+        if (c.folder) {
+            ASSERT_TRUE(QDir().mkpath(elsewhere));
+            ASSERT_TRUE(QDir(dir.file("voice/" + QLatin1String(c.link))).removeRecursively());
+        } else {
+            dir.write("elsewhere", "precious");
+        }
+        ASSERT_TRUE(QFile::link(elsewhere, dir.file("voice/" + QLatin1String(c.link))));
+
+        QString error;
+        const bool ok = QLatin1String(c.link).startsWith(QLatin1String("adaptation"))
+                            ? folder.setInUse(false, &error)
+                            : folder.saveRecording(0, "Computer", take, &error);
+        EXPECT_EQ(ok, c.written) << c.link << ": " << qPrintable(error);
+        if (!ok) {
+            EXPECT_TRUE(error.contains(QLatin1String("link"))) << qPrintable(error);
+        }
+        if (c.folder) {
+            EXPECT_TRUE(QDir(elsewhere).isEmpty()) << c.link;
+        } else {
+            EXPECT_EQ(contents(elsewhere), "precious") << c.link;
+        }
+        if (ok && QLatin1String(c.link).startsWith(QLatin1String("recordings"))) {
+            EXPECT_FALSE(QFileInfo(dir.file("voice/recordings/001.wav")).isSymLink()) << c.link;
+            EXPECT_EQ(readWav(dir.file("voice/recordings/001.wav")), take) << c.link;
+            EXPECT_EQ(folder.recordings().size(), 1u) << c.link;
+        }
+    }
+}
