@@ -150,6 +150,8 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString*
 
 SpeechPair createSpeech(QObject* parent, std::FILE* err)
 {
+    // What a run of Adapt killed with the program left beside the voice training goes.
+    training::VoiceFolder().removeLeftovers();
     const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
     QString line = choice.message;
     QString cause = choice.windowText;

@@ -86,7 +86,10 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
         return fail(missing);
     if (recordings.empty())
         return fail(QStringLiteral("There are no recordings to adapt to."));
-    QTemporaryDir work;
+    // Beside the result, so that what a killed run leaves goes with it.
+    const QString folder = QFileInfo(mllrPath).absolutePath();
+    QDir().mkpath(folder);
+    QTemporaryDir work(folder + QStringLiteral("/work-XXXXXX"));
     if (!work.isValid())
         return fail(QStringLiteral("No room for the adaptation's working files."));
     const auto at = [&](const QString& name) { return work.filePath(name); };
@@ -187,7 +190,6 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
     if (!mllrFits(solved, streamWidths(model), &why))
         return fail(QStringLiteral("The adaptation came out unusable (%1).").arg(why));
 
-    QDir().mkpath(QFileInfo(mllrPath).absolutePath());
     QFile result(solved);
     if (!result.open(QIODevice::ReadOnly) ||
         !platform::replaceFile(mllrPath, result.readAll(), &why))

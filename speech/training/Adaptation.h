@@ -26,7 +26,8 @@ QString missingTrainer(const AdaptationSetup& setup);
 // along the prompts' words, and `mllr_solve` turning the counts into one transform of
 // the model's means (MLLR), which PocketSphinx applies when it loads the model. Runs on
 // the caller's thread, taking seconds; `cancel()` from any thread stops it at the next
-// step. The transform is written to `mllrPath` only when the whole run succeeded.
+// step. The working files go in a folder beside `mllrPath`, removed at the end; the
+// transform is written to `mllrPath` only when the whole run succeeded.
 class Adaptation
 {
 public:

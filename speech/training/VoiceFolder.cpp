@@ -8,6 +8,11 @@
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QtEndian>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sndfile.h>
 
 namespace training {
@@ -15,10 +20,31 @@ namespace {
 
 constexpr int kRate = 16000;
 const char* const kPromptList = "prompts.tsv";
+// Folders beside adaptation/ while Adapt puts a new one in place: the new one being
+// made, and on a file system that cannot swap two folders, the earlier one moved aside.
+const char* const kNewAdaptation = "adaptation.new-";
+const char* const kEarlierAdaptation = "adaptation.old-";
 
 QString fileNameFor(int index)
 {
     return QStringLiteral("%1.wav").arg(index + 1, 3, 10, QLatin1Char('0'));
+}
+
+// Deletes the file or folder at `path`; a link is removed, never followed.
+bool removeEntry(const QString& path)
+{
+    const QFileInfo entry(path);
+    return entry.isSymLink() || !entry.isDir() ? QFile::remove(path)
+                                               : QDir(path).removeRecursively();
+}
+
+// A new, empty folder in `parent`, named `prefix` and six random letters; empty when
+// none can be made.
+QString newFolder(const QString& parent, const char* prefix)
+{
+    QByteArray name =
+        QFile::encodeName(parent + QLatin1Char('/') + QLatin1String(prefix)) + "XXXXXX";
+    return QDir().mkpath(parent) && ::mkdtemp(name.data()) ? QFile::decodeName(name) : QString();
 }
 
 } // namespace
@@ -150,6 +176,70 @@ bool VoiceFolder::forget(QString* error)
     if (error)
         *error = QStringLiteral("%1 could not be deleted whole").arg(root_);
     return false;
+}
+
+QString VoiceFolder::newAdaptationDir(QString* error) const
+{
+    const QString dir = newFolder(root_, kNewAdaptation);
+    if (dir.isEmpty() && error)
+        *error = QStringLiteral("No room for a new adaptation in %1.").arg(root_);
+    return dir;
+}
+
+bool VoiceFolder::replaceAdaptation(const QString& dir, QString* error) const
+{
+    // The user's choice to leave the training off goes with it.
+    if (!inUse() && !platform::replaceFileInFolder(dir, QStringLiteral("off"), {}, error))
+        return false;
+    const QByteArray made = QFile::encodeName(dir);
+    const QByteArray current = QFile::encodeName(adaptationDir());
+    // One rename: the new adaptation and the earlier one swap places, or with none
+    // before, the new one takes the place.
+    if (::renameat2(AT_FDCWD, made.constData(), AT_FDCWD, current.constData(), RENAME_EXCHANGE) ==
+        0) {
+        removeEntry(dir);
+        return true;
+    }
+    if (errno == ENOENT && ::rename(made.constData(), current.constData()) == 0)
+        return true;
+    // A file system that cannot swap: the earlier one is moved aside first. Stopped
+    // between the two renames, the next start puts it back (removeLeftovers()).
+    const int why = errno;
+    const QString aside =
+        why == EINVAL || why == ENOTSUP ? newFolder(root_, kEarlierAdaptation) : QString();
+    const QByteArray asideName = QFile::encodeName(aside);
+    if (!aside.isEmpty() && ::rename(current.constData(), asideName.constData()) == 0) {
+        if (::rename(made.constData(), current.constData()) == 0) {
+            removeEntry(aside);
+            return true;
+        }
+        ::rename(asideName.constData(), current.constData());
+    }
+    if (!aside.isEmpty())
+        removeEntry(aside);
+    if (error)
+        *error = QStringLiteral("The new adaptation cannot be put in place of %1: %2")
+                     .arg(adaptationDir(), QString::fromLocal8Bit(std::strerror(why)));
+    return false;
+}
+
+void VoiceFolder::removeLeftovers() const
+{
+    const QDir root(root_);
+    const QStringList leftovers =
+        root.entryList({QLatin1String(kNewAdaptation) + QLatin1Char('*'),
+                        QLatin1String(kEarlierAdaptation) + QLatin1Char('*')},
+                       QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QString& name : leftovers) {
+        const QString path = root.filePath(name);
+        const QFileInfo current(adaptationDir());
+        // An earlier adaptation moved aside by a swap cut short is still the one in use.
+        if (name.startsWith(QLatin1String(kEarlierAdaptation)) && !current.exists() &&
+            !current.isSymLink() && !QFileInfo(path).isSymLink() &&
+            QFile::rename(path, adaptationDir()))
+            continue;
+        removeEntry(path);
+    }
 }
 
 bool writeWav(const QString& path, const std::vector<std::int16_t>& samples, QString* error)

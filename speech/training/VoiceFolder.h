@@ -21,10 +21,10 @@ struct VoiceRecording
 //   recordings/NNN.wav, recordings/prompts.tsv   what was recorded, a line each:
 //                                                file name TAB prompt
 //   adaptation/mllr_matrix, adaptation/calibration.json, adaptation/off (not in use)
-// A new transform is written beside the old one and put in its place in one rename, so
-// a failed or cancelled run leaves the previous one and every recording as they were.
-// Every write goes into a temporary file renamed over the old one, and never through a
-// link planted in the folder.
+// Adapt makes a new adaptation whole in a folder of its own beside adaptation/ and puts
+// it in place with one rename, so that a run that fails, is cancelled or is killed leaves
+// the previous one and every recording as they were. Every write goes into a temporary
+// file renamed over the old one, and never through a link planted in the folder.
 class VoiceFolder
 {
 public:
@@ -53,6 +53,17 @@ public:
     bool setInUse(bool use, QString* error);
     // Deletes the recordings and the adaptation.
     bool forget(QString* error);
+
+    // A new, empty folder beside adaptation/ for Adapt to make the new adaptation in;
+    // empty, with the reason, when none can be made.
+    QString newAdaptationDir(QString* error) const;
+    // Puts the adaptation made in `dir` in place of the one in use, in one rename, with
+    // the user's choice to leave it off kept; the earlier one is deleted. False, with the
+    // reason, when it cannot: the one in use stays.
+    bool replaceAdaptation(const QString& dir, QString* error) const;
+    // Deletes what runs of Adapt that were killed left beside the adaptation. Cheap when
+    // there is nothing: called at every start.
+    void removeLeftovers() const;
 
 private:
     bool writePromptList(const std::vector<std::pair<QString, QString>>& lines,

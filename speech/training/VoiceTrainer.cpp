@@ -2,8 +2,10 @@
 
 #include "speech/training/Calibration.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QScopeGuard>
 
 namespace training {
 
@@ -40,31 +42,43 @@ void VoiceTrainer::run(const QString& grammarText)
         QMetaObject::invokeMethod(
             this, [this, percent, step] { emit progress(percent, step); }, Qt::QueuedConnection);
     };
-    const std::vector<VoiceRecording> recordings = folder_.recordings();
+    const auto cancelled = [this] { return adaptation_->cancelled(); };
+    // The new adaptation, transform and calibration, is made whole beside the one in use
+    // and put in its place only at the end: whatever stops the run before leaves the
+    // earlier one as it was.
+    folder_.removeLeftovers();
     QString error;
-    if (!adaptation_->run(recordings, folder_.mllrPath(), report, &error))
+    const QString made = folder_.newAdaptationDir(&error);
+    if (made.isEmpty())
+        return end(false, error);
+    const auto discard = qScopeGuard([&] {
+        if (!QFileInfo(made).isSymLink())
+            QDir(made).removeRecursively();
+    });
+    const std::vector<VoiceRecording> recordings = folder_.recordings();
+    const QString mllr = made + QStringLiteral("/mllr_matrix");
+    if (!adaptation_->run(recordings, mllr, report, &error))
         return end(false, error);
 
-    // The thresholds, measured on the takes of commands under the new adaptation. An old
-    // calibration belongs to the old adaptation: it goes either way.
+    // The thresholds, measured on the takes of commands under the new adaptation.
     report(90, QStringLiteral("Measuring your commands"));
-    QFile::remove(folder_.calibrationPath());
     PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
     settings.modelDir = setup_.modelDir;
     settings.dictionary = setup_.dictionary;
-    settings.mllr = folder_.mllrPath();
+    settings.mllr = mllr;
     std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
-    if (!decoder) {
-        QFile::remove(folder_.mllrPath());
+    if (!decoder)
         return end(false, QStringLiteral("The adaptation does not load (%1); it was not kept. "
                                          "Your recordings are kept.")
                               .arg(error));
-    }
-    if (adaptation_->cancelled())
-        return end(false, QStringLiteral("Adaptation cancelled."));
     const std::optional<Calibration> calibration =
-        calibrate(*decoder, settings, grammarText, recordings);
-    if (calibration && !saveCalibration(folder_.calibrationPath(), *calibration, &error))
+        cancelled() ? std::nullopt : calibrate(*decoder, settings, grammarText, recordings);
+    if (cancelled())
+        return end(false, QStringLiteral("Adaptation cancelled."));
+    if (calibration &&
+        !saveCalibration(made + QStringLiteral("/calibration.json"), *calibration, &error))
+        return end(false, error);
+    if (!folder_.replaceAdaptation(made, &error))
         return end(false, error);
     report(100, QStringLiteral("Done"));
     end(true, QStringLiteral("Your voice training is ready and in use (%1 recordings).")

@@ -1,6 +1,8 @@
 #include "tests/support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 TempDir::TempDir()
@@ -11,6 +13,7 @@ TempDir::TempDir()
 QString TempDir::write(const QString& name, const QByteArray& bytes) const
 {
     const QString path = file(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);

@@ -10,7 +10,8 @@ public:
     TempDir();
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
-    // Writes `bytes` to the file `name` inside the folder and returns its path.
+    // Writes `bytes` to the file `name` inside the folder, making the folders on its way,
+    // and returns its path.
     QString write(const QString& name, const QByteArray& bytes) const;
 
 private:

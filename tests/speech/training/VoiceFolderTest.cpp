@@ -71,3 +71,26 @@ TEST(VoiceFolderTest, WritesNeverGoThroughLinks)
         }
     }
 }
+
+// What runs killed in the middle of Adapt left beside the adaptation goes, and a link
+// among it is removed without touching what it points to; an adaptation moved aside by
+// a swap cut short is put back when there is no other.
+TEST(VoiceFolderTest, RemovesWhatKilledRunsLeft)
+{
+    TempDir dir;
+    const VoiceFolder folder(dir.file("voice"));
+    dir.write("voice/adaptation.new-Kx81Qa/work-aB3dE9/feat/take0.mfc", "killed");
+    dir.write("elsewhere/kept", "precious");
+    ASSERT_TRUE(QFile::link(dir.file("elsewhere"), dir.file("voice/adaptation.new-link")));
+    dir.write("voice/adaptation.old-Zq02xY/mllr_matrix", "earlier");
+    QDir().mkpath(folder.recordingsDir());
+    folder.removeLeftovers();
+    EXPECT_EQ(QDir(folder.root())
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList({"adaptation", "recordings"}));
+    EXPECT_EQ(contents(folder.mllrPath()), "earlier");
+    EXPECT_EQ(contents(dir.file("elsewhere/kept")), "precious");
+    // With nothing left over, nothing changes.
+    folder.removeLeftovers();
+    EXPECT_EQ(contents(folder.mllrPath()), "earlier");
+}
