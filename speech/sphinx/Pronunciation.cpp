@@ -138,6 +138,9 @@ QString espeakPhonemes(const QString& text)
 
 std::optional<QString> guessPronunciation(const QString& word)
 {
+    // Far longer than any word: espeak-ng would spend minutes on it.
+    if (word.size() > kLongestWord)
+        return std::nullopt;
     const QString phonemes = espeakPhonemes(word);
     if (phonemes.isEmpty())
         return std::nullopt;

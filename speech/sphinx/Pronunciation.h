@@ -18,7 +18,11 @@ std::optional<QString> cmuPhonesFromEspeak(const QString& espeakPhonemes);
 // was selected before is selected again afterwards.
 QString espeakPhonemes(const QString& text);
 
-// Both of the above: the CMU phones espeak-ng gives for a word.
+// The longest word guessPronunciation() takes, in characters.
+inline constexpr qsizetype kLongestWord = 64;
+
+// Both of the above: the CMU phones espeak-ng gives for a word; nothing for one longer
+// than kLongestWord.
 std::optional<QString> guessPronunciation(const QString& word);
 
 // Further ways of saying a guessed pronunciation (CMU phones) that speakers of other

@@ -84,6 +84,7 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
     };
     if (const QString missing = missingTrainer(setup_); !missing.isEmpty())
         return fail(missing);
+    takesUsed_ = 0;
     if (recordings.empty())
         return fail(QStringLiteral("There are no recordings to adapt to."));
     // Beside the result, so that what a killed run leaves goes with it.
@@ -135,6 +136,7 @@ bool Adaptation::run(const std::vector<VoiceRecording>& recordings, const QStrin
         if (!writeFeatureFile(model, *samples, at(QStringLiteral("feat/%1.mfc").arg(id)), &why))
             return fail(why);
         control += id + QLatin1Char('\n');
+        ++takesUsed_;
         transcript += QStringLiteral("<s> %1 </s> (%2)\n").arg(said.join(QLatin1Char(' ')), id);
     }
     if (control.isEmpty())

@@ -39,6 +39,9 @@ public:
              const std::function<void(int, const QString&)>& progress, QString* error);
     void cancel() { cancelled_ = true; }
     bool cancelled() const { return cancelled_; }
+    // How many of the recordings went into the last run's transform: a take that cannot
+    // be read, or whose prompt cannot be followed word by word, is left out.
+    int takesUsed() const { return takesUsed_; }
 
 private:
     // Runs one program to its end; false, with its last words, when it failed or the
@@ -48,6 +51,7 @@ private:
 
     AdaptationSetup setup_;
     std::atomic<bool> cancelled_{false};
+    int takesUsed_ = 0;
 };
 
 } // namespace training

@@ -22,7 +22,8 @@ constexpr double kMargin = 3;
 std::optional<Calibration> calibrate(PhraseDecoder& decoder,
                                      const PhraseDecoder::Settings& settings,
                                      const QString& grammarText,
-                                     const std::vector<VoiceRecording>& recordings)
+                                     const std::vector<VoiceRecording>& recordings,
+                                     const std::function<bool()>& cancelled)
 {
     if (!decoder.loadGrammar(grammarText, nullptr))
         return std::nullopt;
@@ -31,6 +32,8 @@ std::optional<Calibration> calibrate(PhraseDecoder& decoder,
     double needed = 0;
     int takes = 0;
     for (const VoiceRecording& r : recordings) {
+        if (cancelled && cancelled())
+            return std::nullopt;
         const std::optional<std::vector<std::int16_t>> samples = readWav(r.wavPath);
         if (!samples)
             continue;

@@ -3,6 +3,7 @@
 #include "speech/sphinx/PhraseDecoder.h"
 #include "speech/training/VoiceFolder.h"
 
+#include <functional>
 #include <optional>
 
 namespace training {
@@ -22,11 +23,13 @@ inline constexpr double kMaxRelief = 8;
 
 // Decodes every take whose prompt is a phrase of `grammarText` and lowers the thresholds
 // so far that the weakest of them, taken for its own phrase, passes with some margin.
-// Nothing when no take is a phrase of the grammar.
+// Nothing when no take is a phrase of the grammar, or when `cancelled` (asked before each
+// take) says the run was cancelled.
 std::optional<Calibration> calibrate(PhraseDecoder& decoder,
                                      const PhraseDecoder::Settings& settings,
                                      const QString& grammarText,
-                                     const std::vector<VoiceRecording>& recordings);
+                                     const std::vector<VoiceRecording>& recordings,
+                                     const std::function<bool()>& cancelled = {});
 
 bool saveCalibration(const QString& path, const Calibration& calibration, QString* error);
 // Nothing when missing or damaged.

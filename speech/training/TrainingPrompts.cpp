@@ -1,5 +1,7 @@
 #include "speech/training/TrainingPrompts.h"
 
+#include "speech/training/VoiceFolder.h"
+
 namespace training {
 namespace {
 
@@ -49,7 +51,8 @@ QStringList trainingPrompts(const QString& startPhrase, const QStringList& comma
     QStringList prompts;
     const auto add = [&](const QString& text) {
         const QString t = text.simplified();
-        if (!t.isEmpty() && !prompts.contains(t, Qt::CaseInsensitive))
+        if (!t.isEmpty() && t.size() <= VoiceFolder::kLongestPrompt &&
+            !prompts.contains(t, Qt::CaseInsensitive))
             prompts << t;
     };
     add(startPhrase);

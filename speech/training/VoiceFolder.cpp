@@ -111,7 +111,7 @@ std::vector<VoiceRecording> VoiceFolder::recordings() const
     std::vector<VoiceRecording> out;
     for (const auto& [name, text] : promptList()) {
         const QString path = recordingsDir() + QLatin1Char('/') + name;
-        if (QFileInfo(path).isFile())
+        if (text.size() <= kLongestPrompt && QFileInfo(path).isFile())
             out.push_back({text, path});
     }
     return out;

@@ -37,7 +37,12 @@ public:
     QString mllrPath() const;
     QString calibrationPath() const;
 
-    // The recordings, in prompt order; a listed file that is missing is left out.
+    // The most characters a prompt has: one that nobody reads aloud in a take, whose
+    // words would keep the pronunciation guesser busy for minutes.
+    static constexpr qsizetype kLongestPrompt = 500;
+
+    // The recordings, in prompt order; a listed file that is missing, or whose prompt is
+    // longer than kLongestPrompt, is left out.
     std::vector<VoiceRecording> recordings() const;
     // Stores the take of the prompt at `index` (replacing an earlier take of it). False,
     // with the reason, when it cannot be written.

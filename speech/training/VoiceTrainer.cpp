@@ -72,7 +72,8 @@ void VoiceTrainer::run(const QString& grammarText)
                                          "Your recordings are kept.")
                               .arg(error));
     const std::optional<Calibration> calibration =
-        cancelled() ? std::nullopt : calibrate(*decoder, settings, grammarText, recordings);
+        cancelled() ? std::nullopt
+                    : calibrate(*decoder, settings, grammarText, recordings, cancelled);
     if (cancelled())
         return end(false, QStringLiteral("Adaptation cancelled."));
     if (calibration &&
@@ -81,8 +82,16 @@ void VoiceTrainer::run(const QString& grammarText)
     if (!folder_.replaceAdaptation(made, &error))
         return end(false, error);
     report(100, QStringLiteral("Done"));
-    end(true, QStringLiteral("Your voice training is ready and in use (%1 recordings).")
-                  .arg(recordings.size()));
+    const int used = adaptation_->takesUsed();
+    const int unused = static_cast<int>(recordings.size()) - used;
+    const QString count =
+        unused == 0 ? QStringLiteral("%1 recordings").arg(used)
+                    : QStringLiteral("%1 recordings; %2 could not be used").arg(used).arg(unused);
+    end(true, folder_.inUse()
+                  ? QStringLiteral("Your voice training is ready and in use (%1).").arg(count)
+                  : QStringLiteral("Your voice training is ready (%1); it is not in use until "
+                                   "you turn on \"Use my voice training\" in the options.")
+                        .arg(count));
 }
 
 void VoiceTrainer::end(bool ok, const QString& message)

@@ -1,4 +1,5 @@
 #include "speech/training/VoiceFolder.h"
+#include "speech/training/TrainingPrompts.h"
 #include "tests/support/QStringPrinting.h"
 #include "tests/support/SynthAudio.h"
 #include "tests/support/TempDir.h"
@@ -70,6 +71,27 @@ TEST(VoiceFolderTest, WritesNeverGoThroughLinks)
             EXPECT_EQ(folder.recordings().size(), 1u) << c.link;
         }
     }
+}
+
+// A prompt no one reads aloud in one take (a list edited by hand, or damaged) is refused
+// when the list is read, so that nothing hands it to the trainer; its line is kept.
+TEST(VoiceFolderTest, RefusesPromptsTooLongToBeSaid)
+{
+    TempDir dir;
+    VoiceFolder folder(dir.file("voice"));
+    const std::vector<std::int16_t> take = synth::vowel(1, 120, 8000);
+    ASSERT_TRUE(folder.saveRecording(0, "Computer", take, nullptr));
+    ASSERT_TRUE(folder.saveRecording(1, "Open Mail", take, nullptr));
+    const QString list = dir.file("voice/recordings/prompts.tsv");
+    const QByteArray longLine = "002.wav\t" + QByteArray("Open Mail ").repeated(200) + '\n';
+    dir.write("voice/recordings/prompts.tsv", "001.wav\tComputer\n" + longLine);
+    EXPECT_EQ(folder.recordings().size(), 1u);
+    EXPECT_FALSE(folder.recording(1));
+    ASSERT_TRUE(folder.saveRecording(2, "Start Notepad", take, nullptr));
+    EXPECT_TRUE(contents(list).contains(longLine));
+    // Nor is such a command phrase given to the user to read.
+    const QString longPhrase = QString(longLine.mid(8)).trimmed();
+    EXPECT_FALSE(trainingPrompts("Computer", {longPhrase}).contains(longPhrase));
 }
 
 // What runs killed in the middle of Adapt left beside the adaptation goes, and a link

@@ -102,6 +102,20 @@ TEST_F(VoiceTrainerTest, AdaptsOnTheUiThreadAndRefusesASecondRunMeanwhile)
               QStringList({"adaptation", "recordings"}));
 }
 
+// Only the takes that went into the adaptation are counted: a take that cannot be read,
+// or whose prompt cannot be followed word by word, is not.
+TEST_F(VoiceTrainerTest, CountsOnlyTheTakesItUsed)
+{
+    const VoiceFolder folder = folderWith("voice", {"Computer", "Open Mail", "?!", "Computer"});
+    dir.write("voice/recordings/004.wav", "not a recording");
+    VoiceTrainer trainer(folder, setup("exit 0"));
+    Outcome outcome(trainer);
+    ASSERT_TRUE(trainer.start({}));
+    ASSERT_TRUE(outcome.wait());
+    EXPECT_TRUE(outcome.finished->second.contains(QLatin1String("(2 recordings; 2 could not")))
+        << qPrintable(outcome.finished->second);
+}
+
 // Cancelled, or the window closed, in the middle of bw: bw (a minute long here) is
 // killed, and the earlier adaptation stays.
 TEST_F(VoiceTrainerTest, StoppingARunKillsBwAndKeepsTheEarlierAdaptation)
