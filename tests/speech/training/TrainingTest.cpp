@@ -177,10 +177,9 @@ TEST(TrainingTest, FailuresFallBackToTheGeneralModelAndKeepTheRecordings)
     EXPECT_EQ(folder.recordings().size(), 1u);
 }
 
-// Stored transforms PocketSphinx cannot take (more than one class: it reads them in
-// another layout and crashes), numbers no voice gives, and ones that leave a model that
-// hears every sound alike: the decoder made at start leaves each out and says so in the
-// words the program has; the identity transform is used.
+// Stored transforms PocketSphinx crashes on (more than one class), of numbers no voice
+// gives, or leaving a model that hears every sound alike: the decoder made at start
+// leaves each out and says so; the identity transform is used.
 TEST(TrainingTest, ATransformIsUsedOnlyWhenTheAdaptedModelStillHears)
 {
     TempDir dir;
