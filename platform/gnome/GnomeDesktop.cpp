@@ -26,6 +26,16 @@ constexpr int kTimeoutMs = 2000;
 constexpr int kEnableTries = 30;
 constexpr unsigned long kEnableWaitMs = 100;
 
+// A call to the Shell's extension manager about the extension `uuid`.
+QDBusMessage extensionsCall(const QString& method, const QString& uuid)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kShell, QStringLiteral("/org/gnome/Shell"),
+                                       QStringLiteral("org.gnome.Shell.Extensions"), method);
+    call << uuid;
+    return call;
+}
+
 } // namespace
 
 GnomeDesktop::GnomeDesktop(QDBusConnection connection) : connection_(std::move(connection))
@@ -48,8 +58,15 @@ GnomeDesktop::GnomeDesktop(QDBusConnection connection) : connection_(std::move(c
 
 GnomeDesktop::~GnomeDesktop()
 {
-    if (ownsName_)
-        connection_.unregisterService(kName);
+    if (!ownsName_)
+        return;
+    // The extension serves the program alone, so it goes off with the program, also when
+    // the program found it on (turned on by hand, or left on by a run that crashed); the
+    // name is let go after it.
+    for (const QString& uuid : kExtensions)
+        connection_.call(extensionsCall(QStringLiteral("DisableExtension"), uuid), QDBus::Block,
+                         kTimeoutMs);
+    connection_.unregisterService(kName);
 }
 
 QDBusMessage GnomeDesktop::call(const QString& method, const QVariantList& arguments) const
@@ -63,23 +80,16 @@ QString GnomeDesktop::reachExtension()
 {
     if (call(QStringLiteral("ActiveWindow")).type() == QDBusMessage::ReplyMessage)
         return QString();
-    const QString extensions = QStringLiteral("org.gnome.Shell.Extensions");
     bool known = false;
     for (const QString& uuid : kExtensions) {
-        QDBusMessage info =
-            QDBusMessage::createMethodCall(kShell, QStringLiteral("/org/gnome/Shell"), extensions,
-                                           QStringLiteral("GetExtensionInfo"));
-        info << uuid;
-        const QDBusMessage answer = connection_.call(info, QDBus::Block, kTimeoutMs);
+        const QDBusMessage answer = connection_.call(
+            extensionsCall(QStringLiteral("GetExtensionInfo"), uuid), QDBus::Block, kTimeoutMs);
         if (answer.type() != QDBusMessage::ReplyMessage ||
             qdbus_cast<QVariantMap>(answer.arguments().value(0)).isEmpty())
             continue;
         known = true;
-        QDBusMessage enable =
-            QDBusMessage::createMethodCall(kShell, QStringLiteral("/org/gnome/Shell"), extensions,
-                                           QStringLiteral("EnableExtension"));
-        enable << uuid;
-        connection_.call(enable, QDBus::Block, kTimeoutMs);
+        connection_.call(extensionsCall(QStringLiteral("EnableExtension"), uuid), QDBus::Block,
+                         kTimeoutMs);
     }
     // The Shell turns an extension on after it has stored the change: a moment later.
     for (int tries = 0; known && tries < kEnableTries; ++tries) {

@@ -15,7 +15,7 @@ namespace platform {
 // Wayland programs and XWayland ones alike, and keys and the pointer go through a
 // keyboard and a pointer the extension makes, with the keys of the user's layout. The
 // extension answers only the owner of the bus name org.ombrel.Sarquen, which this
-// desktop takes.
+// desktop takes; it is on while this desktop holds the name, and turned off when it ends.
 class GnomeDesktop : public Desktop
 {
 public:

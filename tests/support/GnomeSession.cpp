@@ -8,6 +8,20 @@
 #include <QFile>
 #include <QStandardPaths>
 
+namespace {
+
+// A call to the Shell's extension manager about the program's extension, in the form for
+// the Shell the tests have (43).
+QDBusMessage extensionCall(const QString& method)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+        QStringLiteral("org.gnome.Shell.Extensions"), method);
+    return call << QStringLiteral("sarquen-desktop@ombrel.example");
+}
+
+} // namespace
+
 GnomeSession::GnomeSession()
 {
     const QString shell = QStandardPaths::findExecutable(QStringLiteral("gnome-shell"));
@@ -56,4 +70,18 @@ GnomeSession::GnomeSession()
                         return qdbus_cast<QVariantMap>(answer.arguments().value(0))
                             .contains(QStringLiteral("sarquen-desktop@ombrel.example"));
                     });
+}
+
+bool GnomeSession::extensionOn() const
+{
+    const QDBusMessage info = bus().call(extensionCall(QStringLiteral("GetExtensionInfo")));
+    const int on = 1; // the state of an extension that is on
+    return qdbus_cast<QVariantMap>(info.arguments().value(0))
+               .value(QStringLiteral("state"))
+               .toInt() == on;
+}
+
+void GnomeSession::turnExtensionOn() const
+{
+    bus().call(extensionCall(QStringLiteral("EnableExtension")));
 }

@@ -8,4 +8,9 @@ class GnomeSession : public WaylandSession
 {
 public:
     GnomeSession();
+
+    // Whether the Shell has the program's extension on.
+    bool extensionOn() const;
+    // Turns the program's extension on, as the Extensions app does for the user.
+    void turnExtensionOn() const;
 };

@@ -42,6 +42,14 @@ protected:
         return added;
     }
 
+    // The state a crash of the program leaves: the extension on, the bus name free.
+    void leaveExtensionOn()
+    {
+        desktop.reset();
+        shell.turnExtensionOn();
+        ASSERT_TRUE(waitUntil([&] { return shell.extensionOn(); }));
+    }
+
     GnomeSession shell;
     std::unique_ptr<platform::GnomeDesktop> desktop;
 };
@@ -66,6 +74,20 @@ TEST_F(GnomeDesktopTest, WindowCommandsAndThePointerActOnTheShell)
     desktop->moveMouse(10, -5);
     EXPECT_TRUE(waitUntil([&] { return desktop->mousePosition() == QPoint(310, 195); }))
         << desktop->mousePosition().x() << "," << desktop->mousePosition().y();
+}
+
+// The extension is on only while the program runs: turned on at its start, off at its
+// end, also when found on (turned on by hand, or left on by a run that crashed).
+TEST_F(GnomeDesktopTest, TheExtensionIsOnOnlyWhileTheProgramRuns)
+{
+    desktop.reset();
+    EXPECT_TRUE(waitUntil([&] { return !shell.extensionOn(); }));
+    desktop = std::make_unique<platform::GnomeDesktop>(shell.bus());
+    EXPECT_TRUE(shell.extensionOn());
+    leaveExtensionOn();
+    desktop = std::make_unique<platform::GnomeDesktop>(shell.bus());
+    desktop.reset();
+    EXPECT_TRUE(waitUntil([&] { return !shell.extensionOn(); }));
 }
 
 // Other programs on the bus cannot use the extension to type or act on windows.
