@@ -19,6 +19,8 @@ const QString kShell = QStringLiteral("org.gnome.Shell");
 const QString kName = QStringLiteral("org.ombrel.Sarquen");
 const QString kPath = QStringLiteral("/org/ombrel/Sarquen/Desktop");
 const QString kInterface = QStringLiteral("org.ombrel.Sarquen.Desktop");
+// The extension's answer to a caller that is not the program.
+const QString kRefused = QStringLiteral("org.ombrel.Sarquen.Desktop.Error.NotAllowed");
 // The extension's two forms: GNOME Shell 40 to 44, and 45 on.
 const QString kExtensions[] = {QStringLiteral("sarquen-desktop@ombrel.example"),
                                QStringLiteral("sarquen-desktop-45@ombrel.example")};
@@ -78,8 +80,30 @@ QDBusMessage GnomeDesktop::call(const QString& method, const QVariantList& argum
 
 QString GnomeDesktop::reachExtension()
 {
-    if (call(QStringLiteral("ActiveWindow")).type() == QDBusMessage::ReplyMessage)
-        return QString();
+    bool known = true;
+    // The Shell turns an extension on after it has stored the change: a moment later.
+    for (int tries = 0; known && tries < kEnableTries; ++tries) {
+        const QDBusMessage answer = call(QStringLiteral("ActiveWindow"));
+        if (answer.type() == QDBusMessage::ReplyMessage)
+            return QString();
+        if (answer.errorName() == kRefused)
+            return QStringLiteral("the program's GNOME Shell extension refuses it: %1; start the "
+                                  "program as installed")
+                .arg(answer.errorMessage());
+        if (tries == 0)
+            known = turnExtensionOn();
+        else
+            QThread::msleep(kEnableWaitMs);
+    }
+    if (!known)
+        return QStringLiteral("GNOME Shell does not know the program's extension: install the "
+                              "program (its package, or make install), then log out and in once");
+    return QStringLiteral("GNOME Shell would not turn on the program's extension: turn on "
+                          "\"Ombrel Sarquen\" in the Extensions app");
+}
+
+bool GnomeDesktop::turnExtensionOn()
+{
     bool known = false;
     for (const QString& uuid : kExtensions) {
         const QDBusMessage answer = connection_.call(
@@ -91,17 +115,7 @@ QString GnomeDesktop::reachExtension()
         connection_.call(extensionsCall(QStringLiteral("EnableExtension"), uuid), QDBus::Block,
                          kTimeoutMs);
     }
-    // The Shell turns an extension on after it has stored the change: a moment later.
-    for (int tries = 0; known && tries < kEnableTries; ++tries) {
-        if (call(QStringLiteral("ActiveWindow")).type() == QDBusMessage::ReplyMessage)
-            return QString();
-        QThread::msleep(kEnableWaitMs);
-    }
-    if (!known)
-        return QStringLiteral("GNOME Shell does not know the program's extension: install the "
-                              "program (its package, or make install), then log out and in once");
-    return QStringLiteral("GNOME Shell would not turn on the program's extension: turn on "
-                          "\"Ombrel Sarquen\" in the Extensions app");
+    return known;
 }
 
 WindowId GnomeDesktop::activeWindow()

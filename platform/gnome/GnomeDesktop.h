@@ -14,8 +14,9 @@ namespace platform {
 // (installed with the program): the window commands act on the Shell's windows, native
 // Wayland programs and XWayland ones alike, and keys and the pointer go through a
 // keyboard and a pointer the extension makes, with the keys of the user's layout. The
-// extension answers only the owner of the bus name org.ombrel.Sarquen, which this
-// desktop takes; it is on while this desktop holds the name, and turned off when it ends.
+// extension answers only the program: the owner of the bus name org.ombrel.Sarquen, which
+// this desktop takes, running the program's executable. It is on while this desktop holds
+// the name, and turned off when it ends.
 class GnomeDesktop : public Desktop
 {
 public:
@@ -50,6 +51,8 @@ private:
     void key(std::uint32_t keysym, bool down);
     // Empty when the extension answers, turning it on first where the Shell has it.
     QString reachExtension();
+    // Asks the Shell to turn on each form of the extension it has; false when it has none.
+    bool turnExtensionOn();
 
     QDBusConnection connection_;
     bool ownsName_ = false;

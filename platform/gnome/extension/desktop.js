@@ -1,9 +1,13 @@
 // The desktop of a GNOME Shell session, as Ombrel Sarquen reaches it over D-Bus: the
 // windows (by last use), the window commands, and a keyboard and a pointer of the
-// extension's own for the key and mouse commands of scripts. Only the program that owns
-// the bus name org.ombrel.Sarquen is answered.
+// extension's own for the key and mouse commands of scripts. Only the program is
+// answered: the owner of the bus name org.ombrel.Sarquen, in a process that runs one of
+// the program's executables.
 // Clutter, Gio, GLib and Meta come from the file this one is put in front of.
 
+// The program's executables by their full paths, filled in as the extension is built
+// (the build tree's programs) and installed (the installed zorv alone).
+const SARQUEN_PROGRAMS = [@SARQUEN_PROGRAMS@];
 const SARQUEN_NAME = 'org.ombrel.Sarquen';
 const SARQUEN_PATH = '/org/ombrel/Sarquen/Desktop';
 const SARQUEN_INTERFACE = `<node>
@@ -44,6 +48,7 @@ class SarquenDesktop {
         this._keyboard = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
         this._pointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
         this._hidden = [];
+        this._namespace = GLib.file_read_link('/proc/self/ns/mnt');
         // Each method of the interface checks its caller, then answers with what the
         // method of the same name (with a leading "_") returns.
         const info = Gio.DBusNodeInfo.new_for_xml(SARQUEN_INTERFACE).interfaces[0];
@@ -68,21 +73,48 @@ class SarquenDesktop {
         this._hidden = [];
     }
 
-    // Whether the caller owns the program's bus name; else it gets an error.
+    // Whether the caller is the program: it owns the program's bus name, and the process
+    // the bus knows for its connection runs one of the program's executables. Else it gets
+    // an error. Nothing is kept from one call to the next: a process that has since started
+    // another executable is seen as it is now.
     _allowed(invocation) {
+        const sender = invocation.get_sender();
         try {
-            const [owner] = Gio.DBus.session.call_sync('org.freedesktop.DBus',
-                '/org/freedesktop/DBus', 'org.freedesktop.DBus', 'GetNameOwner',
-                new GLib.Variant('(s)', [SARQUEN_NAME]), new GLib.VariantType('(s)'),
-                Gio.DBusCallFlags.NONE, -1, null).deepUnpack();
-            if (owner === invocation.get_sender())
+            if (this._askBus('GetNameOwner', SARQUEN_NAME, 's') === sender &&
+                SARQUEN_PROGRAMS.includes(this._executable(
+                    this._askBus('GetConnectionUnixProcessID', sender, 'u'))))
                 return true;
         } catch (e) {
-            // Nobody owns the name: nobody is answered.
+            // Nobody owns the name, or its owner's process is gone or hidden from the Shell.
         }
         invocation.return_dbus_error('org.ombrel.Sarquen.Desktop.Error.NotAllowed',
-            `Only the owner of ${SARQUEN_NAME} may use this interface`);
+            `only ${SARQUEN_PROGRAMS.join(' or ')} holding ${SARQUEN_NAME} is answered`);
         return false;
+    }
+
+    // The bus's answer to its method `method` about the connection `name`, of the type
+    // `type`.
+    _askBus(method, name, type) {
+        const [answer] = Gio.DBus.session.call_sync('org.freedesktop.DBus',
+            '/org/freedesktop/DBus', 'org.freedesktop.DBus', method,
+            new GLib.Variant('(s)', [name]), new GLib.VariantType(`(${type})`),
+            Gio.DBusCallFlags.NONE, -1, null).deepUnpack();
+        return answer;
+    }
+
+    // The path of the executable the process `pid` runs, as the Shell sees it; null for a
+    // process of another mount namespace, where a path may name another file (one mounted
+    // over it). An executable removed since the process started (the program's package
+    // upgraded while it runs) has the path it was started from.
+    _executable(pid) {
+        const process = `/proc/${pid}`;
+        if (GLib.file_read_link(`${process}/ns/mnt`) !== this._namespace)
+            return null;
+        const path = GLib.file_read_link(`${process}/exe`);
+        const removed = ' (deleted)';
+        const links = Gio.File.new_for_path(`${process}/exe`).query_info('unix::nlink',
+            Gio.FileQueryInfoFlags.NONE, null).get_attribute_uint32('unix::nlink');
+        return links === 0 && path.endsWith(removed) ? path.slice(0, -removed.length) : path;
     }
 
     // The windows a task switcher shows, the one used last first.

@@ -3,6 +3,8 @@
 #include "tests/support/WaitUntil.h"
 
 #include <QDBusMessage>
+#include <QFile>
+#include <QProcess>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -50,9 +52,20 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return shell.extensionOn(); }));
     }
 
+    // What the extension answered bus_name_taker run as `program` with `arguments`.
+    static std::string answerTo(const QString& program, const QStringList& arguments)
+    {
+        QProcess taker;
+        taker.start(program, arguments);
+        waitForEvents([&] { return taker.state() == QProcess::NotRunning; });
+        return taker.readAllStandardOutput().trimmed().toStdString();
+    }
+
     GnomeSession shell;
     std::unique_ptr<platform::GnomeDesktop> desktop;
 };
+
+const std::string kRefused = "org.ombrel.Sarquen.Desktop.Error.NotAllowed";
 
 TEST_F(GnomeDesktopTest, WindowCommandsAndThePointerActOnTheShell)
 {
@@ -101,8 +114,35 @@ TEST_F(GnomeDesktopTest, OnlyTheProgramIsAnswered)
                                                   QStringLiteral("org.ombrel.Sarquen.Desktop"),
                                                   QStringLiteral("ActiveWindow")),
                    QDBus::Block, 5000);
-    EXPECT_EQ(answer.errorName().toStdString(), "org.ombrel.Sarquen.Desktop.Error.NotAllowed");
+    EXPECT_EQ(answer.errorName().toStdString(), kRefused);
     QDBusConnection::disconnectFromBus(name);
+}
+
+// With the extension left on, a process holding the bus name is answered only when it runs
+// the program's executable: also after an upgrade replaced it on disk, but not when another
+// program is mounted over the program's path in a mount namespace of its own.
+TEST_F(GnomeDesktopTest, OnlyTheProgramsExecutableIsAnswered)
+{
+    leaveExtensionOn();
+    const QString other = QStringLiteral(SARQUEN_BUS_NAME_TAKER);
+    const QString address = shell.busAddress();
+    EXPECT_EQ(answerTo(other, {address}), kRefused);
+
+    const QString program = QStringLiteral(SARQUEN_REPLACED_PROGRAM);
+    const QString upgrade = program + QStringLiteral(".new");
+    QFile::remove(program);
+    ASSERT_TRUE(QFile::copy(other, program) && QFile::copy(other, upgrade));
+    EXPECT_EQ(answerTo(program, {address, upgrade}), "answered");
+
+    const std::string mounted =
+        answerTo(QStringLiteral("unshare"),
+                 {QStringLiteral("--user"), QStringLiteral("--map-root-user"),
+                  QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                  QStringLiteral("mount --bind \"$1\" \"$2\" && exec \"$2\" \"$3\""),
+                  QStringLiteral("sh"), other, program, address});
+    if (mounted.empty())
+        GTEST_SKIP() << "needs unshare and user namespaces";
+    EXPECT_EQ(mounted, kRefused);
 }
 
 } // namespace
