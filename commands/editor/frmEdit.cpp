@@ -123,7 +123,10 @@ void frmEdit::buildControls()
     cmdDone_ = new Tabrix(QStringLiteral("cmdDone"), QStringLiteral("Done"), this);
     place(cmdDone_, 5880, 2880, 1815, 375);
 
-    connect(lstList_, &QListWidget::currentRowChanged, this, &frmEdit::onSelected);
+    // Only a real selection fills the fields: the list taking the focus makes its first
+    // entry current without selecting it.
+    connect(lstList_, &QListWidget::itemSelectionChanged, this,
+            [this] { onSelected(selectedRow()); });
     connect(cmdNew_, &Tabrix::clicked, this, &frmEdit::onNew);
     connect(cmdAdd_, &Tabrix::clicked, this, &frmEdit::onAdd);
     connect(cmdAddCancel_, &Tabrix::clicked, this, &frmEdit::onCancelNew);

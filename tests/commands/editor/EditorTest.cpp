@@ -4,6 +4,8 @@
 #include "tests/commands/editor/EditorFixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <cmath>
 
@@ -95,11 +97,15 @@ TEST_F(EditorTest, StatesFollowTheButtonsPressed)
     auto* path = ed<QLineEdit>("txtPath");
     auto* check = ed<QCheckBox>("chkActive");
 
-    // Viewing after load.
+    // Viewing after load, also once the list has the focus, as it does when the window
+    // comes up.
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(list, &focus);
     EXPECT_EQ(editorList(), QStringList({"Notepad", "Calc"}));
     EXPECT_EQ(shownButtons(e), kViewing);
     EXPECT_TRUE(list->isEnabled());
     EXPECT_FALSE(name->isEnabled() || path->isEnabled() || check->isEnabled());
+    EXPECT_TRUE(name->text().isEmpty() && path->text().isEmpty());
 
     // Editing: the fields show the row, the target without the store's NUL.
     select(0);
