@@ -47,7 +47,9 @@ frmScripts::frmScripts(const QString& appPath, std::function<void(const QString&
         file_->setWordWrap(true);
     }
 
-    connect(file_, &QListWidget::itemDoubleClicked, this, &frmScripts::onDoubleClicked);
+    // A click picks a script, as does Enter (or a double click, which activates it).
+    connect(file_, &QListWidget::itemClicked, this, &frmScripts::pick);
+    connect(file_, &QListWidget::itemActivated, this, &frmScripts::pick);
 }
 
 int frmScripts::ShowState() const
@@ -60,7 +62,7 @@ void frmScripts::setShowState(int state)
     dd_->setShowState(state);
 }
 
-void frmScripts::onDoubleClicked(QListWidgetItem* item)
+void frmScripts::pick(QListWidgetItem* item)
 {
     if (!(item->flags() & Qt::ItemIsEnabled))
         return;

@@ -26,7 +26,8 @@ public:
     static void ensureScriptsFolder(const QString& appPath);
 
 private:
-    void onDoubleClicked(QListWidgetItem* item);
+    // Puts the script of `item` into the path field and closes the picker.
+    void pick(QListWidgetItem* item);
 
     QString folder_;
     std::function<void(const QString&)> chosen_;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -52,7 +53,9 @@ TEST_F(ScriptPickerTest, UseScriptDropsThePickerBesideTheAnchorAndFillsThePath)
     QListWidget* files = fileList(picker);
     ASSERT_EQ(files->count(), 2);
     EXPECT_EQ(files->item(0)->text(), QStringLiteral("backup.kps"));
-    emit files->itemDoubleClicked(files->item(1));
+    // A click picks it, as Enter does.
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->item(1)).center());
     EXPECT_EQ(ed<QLineEdit>("txtPath")->text(), home.path() + QStringLiteral("/Scripts/mail.kps"));
     EXPECT_EQ(ed<QLineEdit>("txtName")->text(), QStringLiteral("Notepad"));
     EXPECT_TRUE(ed<QCheckBox>("chkActive")->isChecked());
@@ -64,8 +67,14 @@ TEST_F(ScriptPickerTest, UseScriptDropsThePickerBesideTheAnchorAndFillsThePath)
     EXPECT_EQ(editor->picker(), picker);
     EXPECT_EQ(picker->ShowState(), 1);
     EXPECT_EQ(files->count(), 2);
+    files->setCurrentRow(0);
+    QTest::keyClick(files, Qt::Key_Return);
+    EXPECT_EQ(ed<QLineEdit>("txtPath")->text(),
+              home.path() + QStringLiteral("/Scripts/backup.kps"));
+    EXPECT_EQ(picker->ShowState(), 0);
 
     // Another window taking the focus closes it.
+    click("cmdScripts");
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(picker, &deactivate);
     EXPECT_EQ(picker->ShowState(), 0);
