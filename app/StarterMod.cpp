@@ -135,6 +135,12 @@ int Main(int argc, char** argv)
     x11Desktop.setInputRecord(&held);
     platform::LimitedDesktop desktop(releasing, chosen.limits, tell);
     platform::ProcessShell shell;
+    // A program started for the user comes to the front: the desktop gives it a startup id
+    // or an activation token, and on X11 activates its window when the window manager
+    // holds it back.
+    shell.setLaunchFeedback(chosen.activation
+                                ? chosen.activation.get()
+                                : static_cast<platform::LaunchFeedback*>(&x11Desktop));
     platform::PulseAudio audio;
     platform::LogindSession session;
     platform::QtHttp http;

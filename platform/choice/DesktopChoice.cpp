@@ -6,6 +6,7 @@
 #include "platform/kde/KwinDesktop.h"
 #include "platform/portal/RemoteDesktopPortal.h"
 #include "platform/uinput/UinputInput.h"
+#include "platform/wayland/WaylandActivation.h"
 #include "platform/wlroots/WlrootsDesktop.h"
 #include "platform/x11/X11Desktop.h"
 
@@ -108,6 +109,11 @@ DesktopChoice chooseDesktop(X11Desktop& x11, std::function<void(const QString&)>
     DesktopChoice chosen;
     if (session.kind == DesktopKind::X11 && session.overridden)
         return chosen;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        auto activation = std::make_unique<WaylandActivation>();
+        if (activation->offered())
+            chosen.activation = std::move(activation);
+    }
     Reasons reasons;
     chosen.native = nativeDesktop(session.kind, x11, reasons);
     // Keys and the pointer the compositor does not take (or all of them, where the

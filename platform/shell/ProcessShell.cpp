@@ -1,10 +1,12 @@
 #include "platform/shell/ProcessShell.h"
 
+#include "platform/desktop/LaunchFeedback.h"
 #include "platform/shell/ShellWords.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <utility>
 
@@ -50,12 +52,35 @@ QString findProgram(const QString& name, const QString& dir)
     return isExecutableFile(QFileInfo(path)) ? path : QString();
 }
 
-bool start(const QString& program, const QStringList& arguments, const QString& dir)
-{
-    return QProcess::startDetached(program, arguments, dir);
-}
-
 } // namespace
+
+bool ProcessShell::start(const QString& program, const QStringList& arguments,
+                         const QString& dir) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // A startup id or token the launcher was itself started with is used up: the program
+    // gets the desktop's fresh one or none, else it could take the focus from whatever
+    // the user works in later.
+    environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
+    environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+    const LaunchTicket ticket =
+        feedback_ ? feedback_->beginLaunch(QFileInfo(program).fileName()) : LaunchTicket();
+    for (const auto& [name, value] : ticket.environment)
+        environment.insert(name, value);
+
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(dir);
+    process.setProcessEnvironment(environment);
+    qint64 pid = 0;
+    const bool started = process.startDetached(&pid);
+    if (feedback_ && started)
+        feedback_->launched(ticket, pid);
+    else if (feedback_)
+        feedback_->launchFailed(ticket);
+    return started;
+}
 
 ProcessShell::ProcessShell(QString opener) : opener_(std::move(opener)) {}
 

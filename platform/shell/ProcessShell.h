@@ -2,6 +2,10 @@
 
 #include "platform/shell/Shell.h"
 
+namespace platform {
+class LaunchFeedback;
+}
+
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +16,9 @@ namespace platform {
 // the launcher; everything else is handed to the desktop's opener program.
 //
 // The requested show state is accepted and not used: an X11 program decides on its own
-// how its first window appears, and nothing can be told to it at start.
+// how its first window appears, and nothing can be told to it at start. What the desktop
+// gives for the start (a startup id, an activation token) goes into the new program's
+// environment, so that its first window comes to the front; the opener passes it on.
 class ProcessShell : public Shell
 {
 public:
@@ -25,6 +31,9 @@ public:
     // `opener` is the program that opens documents, folders and addresses; a name is
     // looked up on PATH at each use.
     explicit ProcessShell(QString opener = QStringLiteral("xdg-open"));
+
+    // The desktop told of every start; none when null.
+    void setLaunchFeedback(LaunchFeedback* feedback) { feedback_ = feedback; }
 
     // `file` is an address (a URL scheme and a colon): the opener gets it.
     // A name without "/" is looked up on PATH, else taken relative to `directory`.
@@ -45,8 +54,10 @@ public:
 
 private:
     int openWithOpener(const QString& target, const QString& directory) const;
+    bool start(const QString& program, const QStringList& arguments, const QString& dir) const;
 
     QString opener_;
+    LaunchFeedback* feedback_ = nullptr;
 };
 
 } // namespace platform

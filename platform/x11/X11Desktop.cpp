@@ -1,7 +1,9 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/x11/SpareKeys.h"
+#include "platform/x11/X11Atoms.h"
 
+#include <QTimer>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,32 +16,19 @@ namespace platform {
 
 namespace {
 
-// The atoms the desktop uses, interned once when it connects so that no request waits
-// for the server later.
-enum AtomIndex
-{
-    kNetActiveWindow,
-    kNetWmState,
-    kNetWmStateMaximizedVert,
-    kNetWmStateMaximizedHorz,
-    kNetCloseWindow,
-    kWmChangeState,
-    kWmState,
-    kAtomTotal
-};
-
 const char* atomNames[kAtomTotal] = {"_NET_ACTIVE_WINDOW",
                                      "_NET_WM_STATE",
                                      "_NET_WM_STATE_MAXIMIZED_VERT",
                                      "_NET_WM_STATE_MAXIMIZED_HORZ",
                                      "_NET_CLOSE_WINDOW",
                                      "WM_CHANGE_STATE",
-                                     "WM_STATE"};
-
-// _NET_WM_STATE actions and the source of a request made for the user by a tool.
-constexpr long kStateRemove = 0;
-constexpr long kStateAdd = 1;
-constexpr long kSourceTool = 2;
+                                     "WM_STATE",
+                                     "_NET_STARTUP_INFO_BEGIN",
+                                     "_NET_STARTUP_INFO",
+                                     "_NET_STARTUP_ID",
+                                     "_NET_WM_PID",
+                                     "_NET_CLIENT_LIST",
+                                     "UTF8_STRING"};
 
 // The windows the desktop names may be gone by the time the server reads a request about
 // them. The X errors that follow on the desktop's own connections are expected and
@@ -92,8 +81,11 @@ X11Desktop::X11Desktop(const char* displayName) : display_(XOpenDisplay(displayN
 
 X11Desktop::~X11Desktop()
 {
+    launchWatch_.reset();
     if (!display_)
         return;
+    for (const Launch& launch : launches_)
+        endStartup(launch.id);
     releaseSpareKeys(display_, record_);
     XCloseDisplay(display_);
     forgetDisplay(display_);

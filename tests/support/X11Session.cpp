@@ -31,23 +31,22 @@ X11Session::~X11Session()
         XCloseDisplay(display_);
 }
 
-QString X11Session::titleOf(Window window) const
+QString X11Session::text(Window window, const char* name) const
 {
-    const Atom netName = XInternAtom(display_, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    QString title;
-    if (XGetWindowProperty(display_, window, netName, 0, 1024, False, utf8, &type, &format, &count,
+    QString value;
+    if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 1024, False,
+                           XInternAtom(display_, "UTF8_STRING", False), &type, &format, &count,
                            &after, &data) == Success &&
         data) {
-        title =
+        value =
             QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count));
         XFree(data);
     }
-    return title;
+    return value;
 }
 
 Window X11Session::findMappedWindow(const QString& title) const
@@ -75,7 +74,7 @@ Window X11Session::findMappedWindow(const QString& title) const
         for (unsigned int k = 0; k < n && !found; ++k) {
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display_, candidates[k], &attributes) &&
-                attributes.map_state == IsViewable && titleOf(candidates[k]) == title)
+                attributes.map_state == IsViewable && text(candidates[k], "_NET_WM_NAME") == title)
                 found = candidates[k];
         }
     }

@@ -48,11 +48,12 @@ public:
     // the window manager's window switcher.
     int popupCount() const;
 
+    // A text property of a window (UTF-8), empty when it has none.
+    QString text(Window window, const char* name) const;
     // The first 32-bit item of a window property of type `typeName`, or `fallback`.
     static long property32(_XDisplay* display, Window window, const char* name,
                            const char* typeName, long fallback = 0);
 
 private:
-    QString titleOf(Window window) const;
     _XDisplay* display_;
 };

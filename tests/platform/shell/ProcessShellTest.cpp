@@ -1,6 +1,7 @@
 #include "platform/shell/ProcessShell.h"
 #include "launching/sheller.h"
 
+#include "tests/support/FakeLaunchFeedback.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
@@ -140,4 +141,40 @@ TEST_F(ProcessShellTest, FallbackFindsAnUnquotedPathWithSpaces)
     // current directory since the derived one (with the quote) is no folder.
     ShellLaunch(shell_, u"\"%1"_qs.arg(tmp_.file(u"My Dir/recorder"_qs)), 1);
     EXPECT_EQ(takeRecord(), QStringList{canonical(QDir::currentPath())});
+}
+
+TEST_F(ProcessShellTest, AStartCarriesTheDesktopsStartupIdAndNeverAStaleOne)
+{
+    // The launcher's own startup id is used up; what it starts gets a fresh one or none.
+    const ScopedEnv stale("DESKTOP_STARTUP_ID", "the-launchers-own");
+    const QString showId =
+        tmp_.write(u"show-id"_qs, "#!/bin/sh\nexec '" + QFile::encodeName(recorder) +
+                                      "' \"id=$DESKTOP_STARTUP_ID\" \"$@\"\n");
+    const QString broken = tmp_.write(u"broken"_qs, "neither a program nor a script\n");
+    for (const QString& file : {showId, broken})
+        QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
+    const QString doc = tmp_.write(u"notes.txt"_qs, "text");
+    ProcessShell shell(showId); // the opener records the id too
+    FakeLaunchFeedback feedback;
+    const struct
+    {
+        bool told;
+        QString file;
+        QStringList record;
+        QStringList heard;
+    } starts[] = {
+        {false, showId, {u"id="_qs, u"-x"_qs}, {}},
+        {true, showId, {u"id=id-1"_qs, u"-x"_qs}, {u"begin show-id"_qs, u"launched id-1"_qs}},
+        {true, doc, {u"id=id-2"_qs, doc}, {u"begin show-id"_qs, u"launched id-2"_qs}},
+        {true, broken, {}, {u"begin broken"_qs, u"failed id-3"_qs}},
+    };
+    for (const auto& start : starts) {
+        shell.setLaunchFeedback(start.told ? &feedback : nullptr);
+        feedback.heard.clear();
+        shell.shellExecute(start.file, u"-x"_qs, tmp_.path(), 1);
+        if (!start.record.isEmpty()) {
+            EXPECT_EQ(takeRecord().mid(1), start.record) << start.file.toStdString();
+        }
+        EXPECT_EQ(feedback.heard, start.heard) << start.file.toStdString();
+    }
 }

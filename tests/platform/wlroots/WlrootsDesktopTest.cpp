@@ -1,4 +1,5 @@
 #include "platform/wlroots/WlrootsDesktop.h"
+#include "platform/wayland/WaylandActivation.h"
 #include "platform/wlroots/MadeUpKeymap.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/SwaySession.h"
