@@ -194,3 +194,20 @@ TEST(WlrootsDesktop, WithoutACompositorTheReasonIsSaid)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WlrootsDesktopTest, TheCompositorHandsOutATokenForEachProgramStarted)
+{
+    platform::WaylandActivation activation(sway.socket());
+    ASSERT_TRUE(activation.offered());
+    const platform::LaunchTicket first = activation.beginLaunch(QStringLiteral("foot"));
+    const platform::LaunchTicket second = activation.beginLaunch(QStringLiteral("foot"));
+    EXPECT_FALSE(first.id.isEmpty());
+    EXPECT_NE(first.id, second.id);
+    EXPECT_EQ(first.environment, (QList<std::pair<QString, QString>>{
+                                     {QStringLiteral("XDG_ACTIVATION_TOKEN"), first.id},
+                                     {QStringLiteral("DESKTOP_STARTUP_ID"), first.id}}));
+}
+
+} // namespace
