@@ -113,6 +113,7 @@ std::variant<Options, OptionsFormError> readOptionsForm(const OptionsFormInput& 
     o.soundOpt = input.wavSelected ? 0 : 1;
     o.comFirmExe = input.confirm ? 1 : 0;
     o.startup.winStart = input.startWithSession ? 1 : 0;
-    o.startup.progStat = input.startMode;
+    // Ticked without a start mode, it would start the program in no way at all: normal.
+    o.startup.progStat = input.startWithSession && input.startMode == 0 ? 1 : input.startMode;
     return o;
 }

@@ -139,8 +139,9 @@ void frmOptions::buildControls()
                         new QCheckBox(QStringLiteral("Ask for comfirmation before launching a "
                                                      "program")));
 
-    frmWin_ = named(this, "frmWin", new QGroupBox(QStringLiteral("Windows Startup")));
-    chkWin_ = named(frmWin_, "chkWin", new QCheckBox(QStringLiteral("Start when Windows starts")));
+    frmWin_ = named(this, "frmWin", new QGroupBox(QStringLiteral("Desktop start-up")));
+    chkWin_ =
+        named(frmWin_, "chkWin", new QCheckBox(QStringLiteral("Start with the desktop session")));
     optNormal_ = named(frmWin_, "optNormal", new QRadioButton(QStringLiteral("Start Normal")));
     optMin_ = named(frmWin_, "optMin", new QRadioButton(QStringLiteral("Start Minimized")));
     optHide_ = named(frmWin_, "optHide",
@@ -185,7 +186,7 @@ void frmOptions::buildControls()
     interaction->addRow(label4, txtt1t_);
     interaction->addRow(label3, txtchktext_);
 
-    // Windows Startup frame.
+    // Desktop start-up frame.
     auto* winBox = new QVBoxLayout(frmWin_);
     winBox->addWidget(chkWin_);
     winBox->addWidget(optNormal_);
@@ -213,6 +214,11 @@ void frmOptions::buildControls()
     connect(chkStartCommand_, &QCheckBox::toggled, this, &frmOptions::chkStartCommandChanged);
     connect(chkSound_, &QCheckBox::toggled, this, &frmOptions::chkSoundChanged);
     connect(chkWin_, &QCheckBox::toggled, this, &frmOptions::chkWinChanged);
+    // Ticked by the user with no start mode chosen: normal, as OK would take it.
+    connect(chkWin_, &QCheckBox::clicked, this, [this](bool on) {
+        if (on && !startMode_->checkedButton())
+            optNormal_->setChecked(true);
+    });
     connect(cmdBrowse_, &Tabrix::clicked, this, &frmOptions::cmdBrowseClick);
     connect(cmdOk_, &Tabrix::clicked, this, &frmOptions::cmdOkClick);
     connect(cmdCancel_, &Tabrix::clicked, this, &frmOptions::cmdCancelClick);

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <map>
 
@@ -85,7 +86,7 @@ TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsInTheirGroups)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Options"));
     const std::pair<const char*, const char*> groups[] = {{"fraStartCommand", "Start Command"},
                                                           {"Frame1", "Interaction"},
-                                                          {"frmWin", "Windows Startup"}};
+                                                          {"frmWin", "Desktop start-up"}};
     for (const auto& [name, title] : groups)
         EXPECT_EQ(field<QGroupBox>(name)->title(), QString::fromLatin1(title)) << name;
 
@@ -112,7 +113,7 @@ TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsInTheirGroups)
         {"Frame1", "Label4", "How long to display comfirmation screen (Sec.):"},
         {"Frame1", "Label3", "What to say when launching a program with comfirmation enabled:"},
         {nullptr, "chkComfirm", "Ask for comfirmation before launching a program"},
-        {"frmWin", "chkWin", "Start when Windows starts"},
+        {"frmWin", "chkWin", "Start with the desktop session"},
         {"frmWin", "optNormal", "Start Normal"},
         {"frmWin", "optMin", "Start Minimized"},
         {"frmWin", "optHide", "Start Hidden (in system tray)"},
@@ -354,6 +355,26 @@ TEST_F(OptionsDialogTest, StartingWithTheSessionWritesAndRemovesTheEntry)
     EXPECT_EQ(stored("regCheck"), QStringLiteral("0"));
     EXPECT_EQ(stored("winStart"), QStringLiteral("0"));
     EXPECT_EQ(stored("progStat"), QStringLiteral("3")); // the choice stays, disabled
+}
+
+TEST_F(OptionsDialogTest, TickedWithNoStartModeItStartsNormal)
+{
+    open();
+    ASSERT_FALSE(option("optNormal")->isChecked());
+    QTest::mouseClick(check("chkWin"), Qt::LeftButton);
+    EXPECT_TRUE(option("optNormal")->isChecked());
+    click("cmdCancel");
+    ASSERT_TRUE(dialogGone());
+
+    // A store ticked with no mode (as earlier versions left it): OK writes the entry.
+    setOption("winStart", QStringLiteral("1"));
+    setOption("progStat", QStringLiteral("0"));
+    newEngines();
+    loaded();
+    open();
+    click("cmdOk");
+    EXPECT_EQ(stored("progStat"), QStringLiteral("1"));
+    EXPECT_EQ(store.text(regpath::kRun, regpath::kRunValue), QStringLiteral("/opt/sarquen/zorv"));
 }
 
 TEST_F(OptionsDialogTest, BadInputIsRefusedAndNothingIsStored)
