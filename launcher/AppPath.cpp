@@ -48,6 +48,12 @@ QString userProgramFolder(const QString& shared, const QString& dataHome)
     const QString folder = withSlash(QDir(dataHome).filePath(QStringLiteral("ombrel-sarquen")));
     if (!QDir().mkpath(folder + QStringLiteral("Scripts")))
         return {};
+    // Links left by a program since removed or moved lead nowhere: they go, and the
+    // files of this folder are linked again below.
+    for (const QFileInfo& link : QDir(folder).entryInfoList(QDir::System | QDir::Files)) {
+        if (link.isSymLink() && !link.exists())
+            QFile::remove(link.absoluteFilePath());
+    }
     const QDir from(shared);
     for (const QFileInfo& file : from.entryInfoList(QDir::Files)) {
         const QString mine = folder + file.fileName();

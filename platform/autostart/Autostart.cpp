@@ -57,12 +57,17 @@ bool Autostart::write(const QString& entryName, const QString& displayName, cons
     for (const QString& a : arguments)
         exec += QLatin1Char(' ') + desktopExecArgument(a);
 
+    // TryExec: where the program is gone (its package removed), the session skips the
+    // entry instead of failing at every log-in. Its value escapes only the backslash.
+    QString tryExec = program;
+    tryExec.replace(u'\\', QStringLiteral("\\\\"));
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=%1\n"
                                   "Comment=Voice-controlled program launcher\n"
-                                  "Exec=%2\n")
-                       .arg(displayName, exec);
+                                  "Exec=%2\n"
+                                  "TryExec=%3\n")
+                       .arg(displayName, exec, tryExec);
     if (!iconPath.isEmpty())
         text += QStringLiteral("Icon=%1\n").arg(iconPath);
     text += QStringLiteral("Terminal=false\nX-GNOME-Autostart-enabled=true\n");

@@ -56,6 +56,16 @@ TEST_F(AppPathTest, AnInstalledProgramGetsAFolderOfTheUsersOwn)
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), "mine");
 
+    // Links to a program since moved lead to the moved one; those to files it no longer
+    // has go.
+    TempDir moved;
+    moved.write(QStringLiteral("Help.rtf"), "{\\rtf1 help}");
+    QDir(shared.path()).removeRecursively();
+    EXPECT_EQ(userProgramFolder(moved.path(), data.path()), folder);
+    EXPECT_EQ(QFileInfo(folder + QStringLiteral("Help.rtf")).symLinkTarget(),
+              moved.file(QStringLiteral("Help.rtf")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::System | QDir::Files).size(), 2); // Help, defaults
+
     EXPECT_EQ(userProgramFolder(shared.path(), QString()), QString());
 }
 

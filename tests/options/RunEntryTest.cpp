@@ -49,6 +49,8 @@ TEST_F(RunEntryTest, StartingWithTheSessionWritesTheEntryAndTheAutostartFile)
     const QString text = autostartText();
     EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"/opt/Ombrel Sarquen/zorv\" /h\n")))
         << text.toStdString();
+    // Skipped by the session once the program is gone.
+    EXPECT_TRUE(text.contains(QStringLiteral("TryExec=/opt/Ombrel Sarquen/zorv\n")));
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
 
     // Rewritten on every confirmation, here with another start mode.
