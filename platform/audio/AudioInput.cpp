@@ -1,5 +1,6 @@
 #include "platform/audio/AudioInput.h"
 
+#include "platform/audio/MicrophoneSearch.h"
 #include "platform/audio/SoundFile.h"
 
 #include <algorithm>
@@ -30,11 +31,19 @@ public:
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
         attributes.fragsize = kSampleRate / 10 * 2;
+        // Never the monitor of an output: that hears the speakers, not the user.
+        const MicrophoneSearch microphone = findMicrophone(server_);
+        if (microphone.outcome != MicrophoneSearch::Outcome::Found) {
+            if (error)
+                *error = microphone.detail;
+            return false;
+        }
         const QByteArray server = server_.toUtf8();
+        const QByteArray source = microphone.source.toUtf8();
         int code = 0;
         stream_ = pa_simple_new(server.isEmpty() ? nullptr : server.constData(), "Ombrel Sarquen",
-                                PA_STREAM_RECORD, nullptr, "Voice commands", &sampleFormat, nullptr,
-                                &attributes, &code);
+                                PA_STREAM_RECORD, source.constData(), "Voice commands",
+                                &sampleFormat, nullptr, &attributes, &code);
         if (!stream_ && error)
             *error = QStringLiteral("the microphone cannot be opened: %1")
                          .arg(QString::fromUtf8(pa_strerror(code)));

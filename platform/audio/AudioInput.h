@@ -22,7 +22,9 @@ public:
     virtual bool read(std::int16_t* samples, std::size_t count) = 0;
 };
 
-// The session's default recording source through PulseAudio (or PipeWire's server).
+// The session's microphone through PulseAudio (or PipeWire's server): its default
+// source when that is a real input, another real input when it is a monitor (see
+// findMicrophone). Opening it fails, with the reason, without a server or a microphone.
 std::unique_ptr<AudioInput> makeMicrophoneInput(const QString& server = {});
 
 // A sound file heard at its own pace, as if it were spoken into the microphone, then
