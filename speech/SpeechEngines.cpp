@@ -33,6 +33,7 @@ QString noModel()
 }
 
 const QString kNoMicrophone = QStringLiteral("No microphone found");
+const QString kNoServer = QStringLiteral("No sound server is running (PulseAudio or PipeWire)");
 const QString kNoModel = QStringLiteral("The speech model is not installed");
 const QString kNoEngine = QStringLiteral("This build has no speech recognition");
 const QString kTypedAsked = QStringLiteral("SARQUEN_SPEECH asks for an unknown engine");
@@ -79,27 +80,28 @@ SpeechChoice chooseSpeechEngine(const SpeechSetting& setting)
         return console(notBuilt(), kNoEngine);
     if (!setting.modelPresent)
         return console(noModel(), kNoModel);
-    if (!setting.audioAvailable) {
-        return console(QStringLiteral("no audio source (SARQUEN_AUDIO_IN names no "
-                                      "readable file and no PulseAudio server is "
-                                      "reachable)"),
-                       kNoMicrophone);
+    switch (setting.audio.outcome) {
+    case platform::MicrophoneSearch::Outcome::Found:
+        return {SpeechEngine::Sphinx, {}, {}};
+    case platform::MicrophoneSearch::Outcome::NoServer:
+        return console(setting.audio.detail, kNoServer);
+    case platform::MicrophoneSearch::Outcome::NoMicrophone:
+        break;
     }
-    return {SpeechEngine::Sphinx, {}, {}};
+    return console(setting.audio.detail, kNoMicrophone);
 }
 
-bool audioSourceAvailable()
+platform::MicrophoneSearch findAudioSource()
 {
     const QString audioIn = qEnvironmentVariable("SARQUEN_AUDIO_IN");
-    if (!audioIn.isEmpty()) {
-        const QFileInfo file(audioIn);
-        if (file.isFile() && file.isReadable())
-            return true;
-    }
-    if (!qEnvironmentVariable("PULSE_SERVER").isEmpty())
-        return true;
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QLatin1String("/pulse/native"));
+    if (audioIn.isEmpty())
+        return platform::findMicrophone();
+    const QFileInfo file(audioIn);
+    if (file.isFile() && file.isReadable())
+        return {platform::MicrophoneSearch::Outcome::Found, audioIn, {}};
+    return {platform::MicrophoneSearch::Outcome::NoMicrophone,
+            {},
+            QStringLiteral("SARQUEN_AUDIO_IN names no readable file (%1)").arg(audioIn)};
 }
 
 SpeechSetting currentSpeechSetting()
@@ -108,7 +110,9 @@ SpeechSetting currentSpeechSetting()
     setting.requested = qEnvironmentVariable("SARQUEN_SPEECH");
     setting.sphinxBuilt = kSphinxEngineBuilt;
     setting.modelPresent = QFileInfo(QLatin1String(kSphinxModelDir)).isDir();
-    setting.audioAvailable = audioSourceAvailable();
+    // The console engine, when asked for, listens to nothing: no server is asked.
+    if (setting.requested != QLatin1String("console"))
+        setting.audio = findAudioSource();
     return setting;
 }
 
@@ -121,8 +125,9 @@ void printLine(std::FILE* err, const QString& line)
 }
 
 // The listening engines, or nothing (with the reason, and its cause for the window)
-// when the model or the audio cannot be opened.
-std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString* cause)
+// when the model or the audio cannot be opened. `audio` is what was found to listen to.
+std::optional<SpeechPair> createSphinx(QObject* parent, const platform::MicrophoneSearch& audio,
+                                       QString* error, QString* cause)
 {
     // The user's voice training, when there is one; should it not load, the general model.
     QString voiceProblem;
@@ -136,7 +141,8 @@ std::optional<SpeechPair> createSphinx(QObject* parent, QString* error, QString*
     std::unique_ptr<platform::AudioInput> input =
         audioIn.isEmpty() ? platform::makeMicrophoneInput() : platform::makeFileInput(audioIn);
     if (!input->open(error)) {
-        *cause = kNoMicrophone;
+        *cause = audio.outcome == platform::MicrophoneSearch::Outcome::NoServer ? kNoServer
+                                                                                : kNoMicrophone;
         return std::nullopt;
     }
     auto* synthesizer = new EspeakSynthesizer(parent);
@@ -152,13 +158,19 @@ SpeechPair createSpeech(QObject* parent, std::FILE* err)
 {
     // What a run of Adapt killed with the program left beside the voice training goes.
     training::VoiceFolder().removeLeftovers();
-    const SpeechChoice choice = chooseSpeechEngine(currentSpeechSetting());
+    const SpeechSetting setting = currentSpeechSetting();
+    const SpeechChoice choice = chooseSpeechEngine(setting);
     QString line = choice.message;
     QString cause = choice.windowText;
     if (choice.engine == SpeechEngine::Sphinx) {
         QString error;
-        if (std::optional<SpeechPair> sphinx = createSphinx(parent, &error, &cause))
+        if (std::optional<SpeechPair> sphinx =
+                createSphinx(parent, setting.audio, &error, &cause)) {
+            // Which microphone, when it is not the server's default source, and why.
+            if (!setting.audio.detail.isEmpty())
+                printLine(err, QStringLiteral("zorv: speech: ") + setting.audio.detail);
             return *sphinx;
+        }
         line = usingConsole(error);
     }
     if (!line.isEmpty())

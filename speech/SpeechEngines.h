@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/audio/MicrophoneSearch.h"
+
 #include <QString>
 #include <cstdio>
 
@@ -26,7 +28,9 @@ struct SpeechSetting
     QString requested; // SARQUEN_SPEECH; empty when unset
     bool sphinxBuilt = kSphinxEngineBuilt;
     bool modelPresent = false;
-    bool audioAvailable = false;
+    // Where the voice comes from (SARQUEN_AUDIO_IN's file or the sound server's
+    // microphone), or why there is nothing to listen to.
+    platform::MicrophoneSearch audio;
 };
 
 struct SpeechChoice
@@ -45,16 +49,17 @@ QString speechOffText(const QString& cause, bool typedPhrasesTaken);
 // SARQUEN_SPEECH=console picks the console engine; "sphinx" picks PocketSphinx when it
 // is built and its model installed; unset or empty picks PocketSphinx when, in
 // addition, there is something to listen to. Whenever the console engine is used for
-// any other reason than being asked for, the message says so and why.
+// any other reason than being asked for, the message says so and why, and the window
+// text tells a missing sound server from a missing microphone.
 SpeechChoice chooseSpeechEngine(const SpeechSetting& setting);
 
 // The setting of this process: its environment and the installed files.
 SpeechSetting currentSpeechSetting();
 
-// Whether there is audio to recognise: SARQUEN_AUDIO_IN names a readable file, or a
-// PulseAudio server is reachable (PULSE_SERVER set, or the session's socket
-// $XDG_RUNTIME_DIR/pulse/native exists).
-bool audioSourceAvailable();
+// What there is to recognise: the file SARQUEN_AUDIO_IN names when it is set (nothing
+// when it is no readable file), otherwise the microphone of the sound server that is
+// running, asked for its sources.
+platform::MicrophoneSearch findAudioSource();
 
 struct SpeechPair
 {

@@ -16,12 +16,14 @@ const QString kConsolePrefix =
     "zorv: speech: using the console engine (typed phrases on standard input, SAY lines on "
     "standard output): ";
 
+using enum platform::MicrophoneSearch::Outcome;
+
 struct Row
 {
     const char* requested;
     bool built;
     bool model;
-    bool audio;
+    platform::MicrophoneSearch::Outcome audio;
     SpeechEngine engine;
     const char* reason; // nullptr: no message
 };
@@ -69,33 +71,33 @@ TEST(SpeechEngines, ChoiceFollowsTheSettingAndExplainsTheConsoleEngine)
     const QString missingModel = "the PocketSphinx en-us model is not installed "
                                  "(/usr/share/pocketsphinx/model/en-us/en-us)";
     const QString notBuilt = "the PocketSphinx engine is not part of this build";
-    const QString noAudio = "no audio source (SARQUEN_AUDIO_IN names no readable file and no "
-                            "PulseAudio server is reachable)";
+    const QString noAudio = "what the search for a microphone found";
     const std::vector<std::pair<Row, QString>> table = {
         // Asked for the console: always, silently.
-        {{"console", true, true, true, Console, nullptr}, {}},
-        {{"console", false, false, false, Console, nullptr}, {}},
+        {{"console", true, true, Found, Console, nullptr}, {}},
+        {{"console", false, false, NoServer, Console, nullptr}, {}},
         // Asked for PocketSphinx: it needs the build and the model, not an audio source.
-        {{"sphinx", true, true, false, Sphinx, nullptr}, {}},
-        {{"sphinx", false, true, true, Console, ""}, "SARQUEN_SPEECH=sphinx, but " + notBuilt},
-        {{"sphinx", true, false, true, Console, ""}, "SARQUEN_SPEECH=sphinx, but " + missingModel},
+        {{"sphinx", true, true, NoServer, Sphinx, nullptr}, {}},
+        {{"sphinx", false, true, Found, Console, ""}, "SARQUEN_SPEECH=sphinx, but " + notBuilt},
+        {{"sphinx", true, false, Found, Console, ""}, "SARQUEN_SPEECH=sphinx, but " + missingModel},
         // Nothing asked: PocketSphinx only when everything is there.
-        {{"", true, true, true, Sphinx, nullptr}, {}},
-        {{"", false, true, true, Console, ""}, notBuilt},
-        {{"", true, false, true, Console, ""}, missingModel},
-        {{"", true, true, false, Console, ""}, noAudio},
+        {{"", true, true, Found, Sphinx, nullptr}, {}},
+        {{"", false, true, Found, Console, ""}, notBuilt},
+        {{"", true, false, Found, Console, ""}, missingModel},
+        {{"", true, true, NoServer, Console, ""}, noAudio},
+        {{"", true, true, NoMicrophone, Console, ""}, noAudio},
         // Anything else: the console engine, naming the value.
-        {{"Sphinx", true, true, true, Console, ""},
+        {{"Sphinx", true, true, Found, Console, ""},
          "SARQUEN_SPEECH has the unknown value \"Sphinx\" (known values: console, sphinx)"},
-        {{"espeak", true, true, true, Console, ""},
+        {{"espeak", true, true, Found, Console, ""},
          "SARQUEN_SPEECH has the unknown value \"espeak\" (known values: console, sphinx)"},
     };
     for (const auto& [row, reason] : table) {
         SCOPED_TRACE(testing::Message()
                      << "requested=\"" << row.requested << "\" built=" << row.built
-                     << " model=" << row.model << " audio=" << row.audio);
+                     << " model=" << row.model << " audio=" << static_cast<int>(row.audio));
         const SpeechChoice choice =
-            chooseSpeechEngine({row.requested, row.built, row.model, row.audio});
+            chooseSpeechEngine({row.requested, row.built, row.model, {row.audio, {}, noAudio}});
         EXPECT_EQ(choice.engine, row.engine);
         if (row.reason)
             EXPECT_EQ(choice.message, kConsolePrefix + reason);
@@ -117,33 +119,30 @@ TEST(SpeechEngines, TheWindowSaysWhatIsOffAndMentionsTypingOnlyWithATerminal)
     EXPECT_FALSE(speechOffText(QStringLiteral("No microphone found"), false).contains("standard"));
 }
 
-TEST(SpeechEngines, AudioSourceIsAReadableFileOrAPulseAudioServer)
+// A server that runs, with or without a microphone: ListeningThroughSoundServerTest.
+TEST(SpeechEngines, AudioSourceIsAReadableFileOrARunningSoundServer)
 {
     TempDir dir;
     ScopedEnvironment env;
     env.unset("SARQUEN_AUDIO_IN");
-    env.unset("PULSE_SERVER");
     env.set("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
-    EXPECT_FALSE(audioSourceAvailable());
+    env.set("PULSE_SERVER", "unix:/run/somewhere/native");
+    EXPECT_EQ(findAudioSource().outcome, NoServer);
 
     env.set("SARQUEN_AUDIO_IN", dir.file("missing.wav").toLocal8Bit());
-    EXPECT_FALSE(audioSourceAvailable());
+    EXPECT_EQ(findAudioSource().outcome, NoMicrophone);
     env.set("SARQUEN_AUDIO_IN", dir.path().toLocal8Bit());
-    EXPECT_FALSE(audioSourceAvailable()) << "a folder is not a file";
+    EXPECT_EQ(findAudioSource().outcome, NoMicrophone) << "a folder is not a file";
     env.set("SARQUEN_AUDIO_IN", dir.write("in.wav", "RIFF").toLocal8Bit());
-    EXPECT_TRUE(audioSourceAvailable());
+    EXPECT_EQ(findAudioSource().source, dir.file("in.wav"));
 
     env.unset("SARQUEN_AUDIO_IN");
-    env.set("PULSE_SERVER", "unix:/run/somewhere/native");
-    EXPECT_TRUE(audioSourceAvailable());
     env.set("PULSE_SERVER", "");
-    EXPECT_FALSE(audioSourceAvailable());
-
+    EXPECT_EQ(findAudioSource().outcome, NoServer);
+    // The socket a server left behind when it ended is no server.
     ASSERT_TRUE(QDir(dir.path()).mkpath("pulse"));
-    dir.write("pulse/native", "");
-    EXPECT_TRUE(audioSourceAvailable());
-    env.unset("XDG_RUNTIME_DIR");
-    EXPECT_FALSE(audioSourceAvailable());
+    env.set("PULSE_SERVER", ("unix:" + dir.write("pulse/native", "")).toLocal8Bit());
+    EXPECT_EQ(findAudioSource().outcome, NoServer);
 }
 
 TEST(SpeechEngines, CreateSpeechMakesConsoleEnginesAndPrintsTheReason)

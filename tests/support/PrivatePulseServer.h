@@ -7,9 +7,12 @@
 #include <QProcess>
 #include <QtTest/QTest>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,14 +20,22 @@
 #include <poll.h>
 #include <unistd.h>
 
+// What a private server has besides its output "out" (whose monitor is a source too).
+struct PulseDevices
+{
+    bool speakers = false;   // a null sink "speakers", with its monitor "speakers.monitor"
+    bool microphone = false; // a pipe source "mic": what is written to microphone()
+    QString defaultSource;   // empty: the server's own choice
+};
+
 // A private PulseAudio server on a socket in a temporary folder, with its own home and
-// runtime folders so that it meets no other server. Its one output writes what it plays
+// runtime folders so that it meets no other server. Its output "out" writes what it plays
 // into a FIFO as mono 16-bit samples at `rate`, as fast as they are read: sound passes
 // through without taking its playing time.
 class PrivatePulseServer
 {
 public:
-    explicit PrivatePulseServer(int rate = 44100)
+    explicit PrivatePulseServer(int rate = 44100, const PulseDevices& devices = {})
     {
         const QString runtime = dir_.file(QStringLiteral("runtime"));
         QDir().mkpath(runtime);
@@ -38,23 +49,41 @@ public:
         env.remove(QStringLiteral("PULSE_SERVER"));
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start(
-            QStringLiteral("pulseaudio"),
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-             QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-             QStringLiteral("--disable-shm=yes"), QStringLiteral("--realtime=no"),
-             QStringLiteral("--high-priority=no"), QStringLiteral("--log-target=stderr"),
-             QStringLiteral("-L"),
-             QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket,
-             QStringLiteral("-L"),
-             QStringLiteral("module-pipe-sink sink_name=out format=s16le rate=%1 "
-                            "channels=1 file=")
-                     .arg(rate) +
-                 output()});
+        QStringList arguments{
+            QStringLiteral("-n"),
+            QStringLiteral("--daemonize=no"),
+            QStringLiteral("--exit-idle-time=-1"),
+            QStringLiteral("--use-pid-file=no"),
+            QStringLiteral("--disable-shm=yes"),
+            QStringLiteral("--realtime=no"),
+            QStringLiteral("--high-priority=no"),
+            QStringLiteral("--log-target=stderr"),
+            QStringLiteral("-L"),
+            QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket,
+            QStringLiteral("-L"),
+            QStringLiteral("module-pipe-sink sink_name=out format=s16le rate=%1 channels=1 file=")
+                    .arg(rate) +
+                output()};
+        if (devices.speakers)
+            arguments << QStringLiteral("-L")
+                      << QStringLiteral("module-null-sink sink_name=speakers");
+        if (devices.microphone) {
+            arguments << QStringLiteral("-L")
+                      << QStringLiteral("module-pipe-source source_name=mic format=s16le "
+                                        "rate=16000 channels=1 file=") +
+                             microphone();
+        }
+        if (!devices.defaultSource.isEmpty()) {
+            arguments << QStringLiteral("-F")
+                      << dir_.write(QStringLiteral("default.pa"),
+                                    "set-default-source " + devices.defaultSource.toUtf8() + "\n");
+        }
+        process_.start(QStringLiteral("pulseaudio"), arguments);
         const bool up = QTest::qWaitFor(
             [&] {
                 return process_.state() == QProcess::NotRunning ||
-                       (QFileInfo::exists(socket) && QFileInfo::exists(output()));
+                       (QFileInfo::exists(socket) && QFileInfo::exists(output()) &&
+                        (!devices.microphone || QFileInfo::exists(microphone())));
             },
             20000);
         if (up && process_.state() == QProcess::Running)
@@ -74,6 +103,8 @@ public:
     // Empty when the server did not come up.
     QString server() const { return server_; }
     QString output() const { return dir_.file(QStringLiteral("output")); }
+    // The FIFO the microphone records from (see MicrophoneVoice).
+    QString microphone() const { return dir_.file(QStringLiteral("microphone")); }
     QString log() { return QString::fromLocal8Bit(process_.readAll()); }
 
 private:
@@ -131,5 +162,71 @@ private:
     int fd_ = -1;
     std::atomic<bool> stop_ = false;
     std::atomic<int> loud_ = 0;
+    std::thread thread_;
+};
+
+// Someone at the server's microphone: writes 16 kHz samples into its FIFO at the pace of
+// speech, silence while nothing is said. A pipe source gives nothing while nothing is
+// written, and whoever records from it would wait for ever.
+class MicrophoneVoice
+{
+public:
+    explicit MicrophoneVoice(const QString& fifo)
+    {
+        fd_ = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd_ >= 0)
+            thread_ = std::thread([this] { talk(); });
+    }
+    ~MicrophoneVoice()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    bool isOpen() const { return fd_ >= 0; }
+    // Says `samples` after what is being said now.
+    void say(const std::vector<std::int16_t>& samples)
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        words_.insert(words_.end(), samples.begin(), samples.end());
+    }
+
+private:
+    void talk()
+    {
+        constexpr std::size_t piece = 1600; // 100 ms
+        auto due = std::chrono::steady_clock::now();
+        std::vector<std::int16_t> samples(piece);
+        while (!stop_) {
+            {
+                std::lock_guard<std::mutex> lock(lock_);
+                const std::size_t n = std::min(piece, words_.size());
+                std::fill(std::copy_n(words_.begin(), n, samples.begin()), samples.end(), 0);
+                words_.erase(words_.begin(), words_.begin() + static_cast<std::ptrdiff_t>(n));
+            }
+            const auto* bytes = reinterpret_cast<const char*>(samples.data());
+            std::size_t left = piece * sizeof(std::int16_t);
+            while (left > 0 && !stop_) {
+                pollfd writable{fd_, POLLOUT, 0};
+                if (::poll(&writable, 1, 10) <= 0)
+                    continue;
+                const ssize_t put = ::write(fd_, bytes, left);
+                if (put > 0) {
+                    bytes += put;
+                    left -= static_cast<std::size_t>(put);
+                }
+            }
+            due += std::chrono::milliseconds(100);
+            std::this_thread::sleep_until(due);
+        }
+    }
+
+    int fd_ = -1;
+    std::atomic<bool> stop_ = false;
+    std::mutex lock_;
+    std::vector<std::int16_t> words_;
     std::thread thread_;
 };
