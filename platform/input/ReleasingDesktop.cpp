@@ -31,23 +31,24 @@ ReleasingDesktop::~ReleasingDesktop()
 
 void ReleasingDesktop::keyEvent(int virtualKey, bool down)
 {
-    desktop_.keyEvent(virtualKey, down);
-    // Other keys are tapped when they go down: only modifiers stay held.
-    if (!isModifierKey(virtualKey))
-        return;
-    if (down && keys_.insert(virtualKey).second)
+    // Other keys are tapped when they go down: only modifiers stay held. A held one is
+    // noted before it goes down and forgotten after it comes up, so a run killed at any
+    // point leaves a note of everything it holds.
+    const bool held = isModifierKey(virtualKey);
+    if (held && down && keys_.insert(virtualKey).second)
         record_.add(keyEntry(virtualKey));
-    else if (!down && keys_.erase(virtualKey) > 0)
+    desktop_.keyEvent(virtualKey, down);
+    if (held && !down && keys_.erase(virtualKey) > 0)
         record_.remove(keyEntry(virtualKey));
 }
 
 void ReleasingDesktop::mouseButton(MouseButton button, bool down)
 {
-    desktop_.mouseButton(button, down);
     const int n = static_cast<int>(button);
     if (down && buttons_.insert(n).second)
         record_.add(buttonEntry(n));
-    else if (!down && buttons_.erase(n) > 0)
+    desktop_.mouseButton(button, down);
+    if (!down && buttons_.erase(n) > 0)
         record_.remove(buttonEntry(n));
 }
 

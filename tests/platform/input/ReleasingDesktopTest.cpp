@@ -18,11 +18,29 @@ QStringList recorded(const QString& path)
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
+// Notes, at each key or button that reaches the desktop, what the record said then.
+struct NotingDesktop : FakeDesktop
+{
+    QString path;
+    QList<QStringList> seen;
+    void keyEvent(int virtualKey, bool down) override
+    {
+        seen << recorded(path);
+        FakeDesktop::keyEvent(virtualKey, down);
+    }
+    void mouseButton(platform::MouseButton button, bool down) override
+    {
+        seen << recorded(path);
+        FakeDesktop::mouseButton(button, down);
+    }
+};
+
 TEST(ReleasingDesktopTest, WhatTheProgramHoldsIsNotedAndLetGoOfAtTheEnd)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("held"));
-    FakeDesktop desktop;
+    NotingDesktop desktop;
+    desktop.path = path;
     {
         platform::InputRecord record(path);
         platform::ReleasingDesktop releasing(desktop, record);
@@ -32,6 +50,14 @@ TEST(ReleasingDesktopTest, WhatTheProgramHoldsIsNotedAndLetGoOfAtTheEnd)
         releasing.keyEvent(0x44, true); // D is tapped, not held
         releasing.mouseButton(MouseButton::Left, true);
         EXPECT_EQ(recorded(path), (QStringList{"key 18", "button 0"}));
+        // A held key or button is noted before it goes down, and kept until it is up: a
+        // kill at any moment leaves a note of it.
+        const QList<QStringList> seen{{"key 18"},
+                                      {"key 18", "key 16"},
+                                      {"key 18", "key 16"},
+                                      {"key 18"},
+                                      {"key 18", "button 0"}};
+        EXPECT_EQ(desktop.seen, seen);
         desktop.calls.clear();
     }
     EXPECT_EQ(desktop.calls, (QStringList{"key 0x12 up", "mouse left up", "sync"}));
