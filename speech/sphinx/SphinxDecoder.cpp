@@ -304,6 +304,14 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     uttStarted_ = false;
     inSpeech_ = false;
     waitFrames_ = utteranceFrames_ = 0;
+    // Digital silence (a source that sends nothing yet, or a muted one) is no one
+    // speaking: the detector may take its first second for speech while it learns the
+    // background, and that is not worth a word to the user.
+    if (std::all_of(audio_.begin(), audio_.end(), [](std::int16_t s) { return s == 0; })) {
+        audio_.clear();
+        cutOff_ = false;
+        return;
+    }
 
     DecodedUtterance result;
     result.endSample = fed_;

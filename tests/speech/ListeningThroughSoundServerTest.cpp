@@ -58,7 +58,11 @@ TEST_F(ListeningThroughSoundServer, HearsTheMicrophoneWhenTheDefaultSourceIsAMon
     QSignalSpy refused(recognizer.get(), &Recognizer::notUnderstood);
     recognizer->LoadGrammarText(QStringLiteral("[Grammar]\r\ntype=cfg\r\n[<start>]\r\n"
                                                "<start>=Computer\r\n<start>=What Time Is It"));
+    QSignalSpy levels(recognizer.get(), &Recognizer::inputLevel);
     recognizer->StartRecognition();
+    // Spoken before the recording reaches the server, the phrase would go to no one: a busy
+    // machine takes a while to connect.
+    ASSERT_TRUE(waitForEvents([&] { return levels.count() > 0; }, 15000));
     voice.say(spoken(dir_, QStringLiteral("What Time Is It")));
     ASSERT_TRUE(waitForEvents([&] { return heard.count() + refused.count() > 0; }, 30000))
         << server.log().toStdString();

@@ -179,8 +179,12 @@ TEST_F(SphinxDecoderTest, AnOrdinaryWordThatFitsBetterIsNoCommand)
 
 TEST_F(SphinxDecoderTest, HearsSpeechAfterLongDigitalSilence)
 {
-    // As from a noise-gated microphone: seconds of exact zeros, then the phrase.
+    // As from a noise-gated microphone: seconds of exact zeros, then the phrase. The
+    // zeros alone, first thing a new decoder hears, are nothing heard, not a phrase too
+    // quiet to take.
     std::vector<std::int16_t> audio(3 * 16000, 0);
+    EXPECT_TRUE(decode(audio).empty());
+    offset_ += static_cast<std::int64_t>(audio.size());
     const std::vector<std::int16_t> phrase = speech("Start Zorvatron");
     audio.insert(audio.end(), phrase.begin(), phrase.end());
     audio.resize(audio.size() + 2 * 16000, 0);
