@@ -152,7 +152,7 @@ int Main(int argc, char** argv)
     frmLaunch main(launcher);
     window = &main;
     if (!speech.notice.isEmpty())
-        main.showSpeechNotice(speech.notice);
+        main.showSpeechNotice(speech.notice, speech.offCause);
     if (!speech.voiceNotice.isEmpty())
         main.showDesktopNotice(speech.voiceNotice);
     main.setHearingPossible(speech.notice.isEmpty() || isatty(STDIN_FILENO) != 0);

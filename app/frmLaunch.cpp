@@ -4,6 +4,7 @@
 #include "about/window/frmAbout.h"
 #include "commands/editor/frmEdit.h"
 #include "common/AppTitle.h"
+#include "launching/LaunchFailure.h"
 #include "launching/sheller.h"
 #include "options/dialog/frmOptions.h"
 #include "options/training/frmTrain.h"
@@ -83,6 +84,7 @@ void frmLaunch::load()
     ui_.label1->setText(appTitle());
     trayMenu_ = new frmLaunch2(this);
     connectTray();
+    showTrayState();
     launcher_.load();
     confirmation_.ensure();
 }
@@ -188,10 +190,20 @@ void frmLaunch::onStopClicked()
     }
 }
 
-void frmLaunch::showSpeechNotice(const QString& notice)
+void frmLaunch::showSpeechNotice(const QString& notice, const QString& cause)
 {
     speechNotice_ = notice;
+    speechOffCause_ = cause;
     ui_.lblHeard->setText(speechNotice_);
+    showTrayState();
+}
+
+void frmLaunch::showSpeechNoticeInTray()
+{
+    if (speechOffCause_.isEmpty() || toldSpeechOffInTray_ || (isVisible() && !isMinimized()))
+        return;
+    toldSpeechOffInTray_ = true;
+    ui_.perchly->showMessage(windowTitle(), speechNotice_);
 }
 
 void frmLaunch::showDesktopNotice(const QString& notice)
@@ -219,10 +231,8 @@ void frmLaunch::openMakerSite()
 {
     try {
         ShellLaunch(*launcher_.services().shell, about::kMakerSite, 1);
-    } catch (const LaunchError&) {
-        launcher_.services().dialogs->messageBox(QStringLiteral("SQ Error 10: File Not Found"),
-                                                 appTitle(), platform::MsgButtons::Ok,
-                                                 platform::MsgIcon::None);
+    } catch (const LaunchError& e) {
+        tellLaunchFailed(*launcher_.services().dialogs, e, notices_);
     }
 }
 
@@ -287,10 +297,10 @@ void frmLaunch::closeEvent(QCloseEvent* event)
 void frmLaunch::showListening(bool listening)
 {
     // The tray item and the button of the state that ends go first, then those of the
-    // state that begins come.
+    // state that begins come. With nothing to hear, neither item can act.
     const auto trayItem = [this](const char* name, bool enabled) {
         if (trayMenu_)
-            trayMenu_->item(QString::fromLatin1(name))->setEnabled(enabled);
+            trayMenu_->item(QString::fromLatin1(name))->setEnabled(enabled && hearingPossible_);
     };
     trayItem(listening ? "mnuItemStart" : "mnuItemStop", false);
     (listening ? ui_.cmdStart : ui_.cmdStop)->setVisible(false);
@@ -298,6 +308,20 @@ void frmLaunch::showListening(bool listening)
         clearHeard();
     trayItem(listening ? "mnuItemStop" : "mnuItemStart", true);
     (listening ? ui_.cmdStop : ui_.cmdStart)->setVisible(true);
+    showTrayState();
+}
+
+void frmLaunch::showTrayState()
+{
+    const bool listening = launcher_.isListening();
+    if (trayMenu_) {
+        trayMenu_->item(QStringLiteral("mnuItemStart"))->setEnabled(hearingPossible_ && !listening);
+        trayMenu_->item(QStringLiteral("mnuItemStop"))->setEnabled(hearingPossible_ && listening);
+    }
+    QString state = listening ? QStringLiteral("Listening") : QStringLiteral("Not listening");
+    if (!speechOffCause_.isEmpty())
+        state = QStringLiteral("Speech off: ") + speechOffCause_;
+    ui_.perchly->setToolTip(QStringLiteral("Ombrel Sarquen\n") + state);
 }
 
 void frmLaunch::showHeld(bool held)
@@ -315,6 +339,8 @@ void frmLaunch::setHearingPossible(bool possible)
         button->setEnabled(possible);
         button->setToolTip(possible ? QString() : speechNotice_);
     }
+    hearingPossible_ = possible;
+    showTrayState();
 }
 
 void frmLaunch::clearHeard()

@@ -46,8 +46,11 @@ public:
     QStringList commandList() const;
     void clearCommandList();
 
-    // Tells the user under the list of commands why speech is typed, not heard.
-    void showSpeechNotice(const QString& notice);
+    // Tells the user under the list of commands why speech is typed, not heard; `cause`,
+    // in a few words, goes into the tray icon's tooltip.
+    void showSpeechNotice(const QString& notice, const QString& cause = {});
+    // Started into the tray or minimised with speech off: the tray icon says why, once.
+    void showSpeechNoticeInTray();
     // What a command just used cannot do on this desktop: in place of the phrase heard,
     // and on standard error.
     void showDesktopNotice(const QString& notice);
@@ -89,6 +92,8 @@ private:
     void connectTray();
     // The Start and Stop Listening buttons and the tray menu's two items, in this order.
     void showListening(bool listening);
+    // The tray menu's two items as the buttons are, and the tooltip saying the state.
+    void showTrayState();
     void showHeld(bool held);
     void closeWindows();
     // Once: that there is no notification area, so the window stays open.
@@ -105,6 +110,9 @@ private:
     std::FILE* notices_ = stderr; // where the program says what it did instead
     bool toldNoTray_ = false;
     QString speechNotice_; // why speech works as it does, shown where phrases are heard
+    QString speechOffCause_;
+    bool toldSpeechOffInTray_ = false;
+    bool hearingPossible_ = true;
 
     MainWindowControls ui_;
     frmLaunch2* trayMenu_ = nullptr;

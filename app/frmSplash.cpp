@@ -46,10 +46,12 @@ void frmSplash::onTimer()
     switch (startModeFor(commandLine_)) {
     case StartMode::Minimised:
         main_.startMinimised();
+        main_.showSpeechNoticeInTray();
         close();
         break;
     case StartMode::Hidden:
         main_.hideMainWindow();
+        main_.showSpeechNoticeInTray();
         close();
         break;
     case StartMode::Normal:

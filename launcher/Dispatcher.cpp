@@ -1,11 +1,11 @@
 #include "launcher/Dispatcher.h"
 
 #include "commands/CommandTable.h"
-#include "common/AppTitle.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Listening.h"
 #include "launcher/SpokenAnswers.h"
 #include "launcher/WindowCommands.h"
+#include "launching/LaunchFailure.h"
 #include "launching/sheller.h"
 #include "options/Options.h"
 #include "platform/dialogs/Dialogs.h"
@@ -14,14 +14,26 @@
 
 Dispatcher::Dispatcher(DispatchContext context) : c_(std::move(context)) {}
 
-void Dispatcher::PhraseHeard(const QString& phrase)
+bool Dispatcher::gateClosedFor(const QString& phrase) const
 {
-    LauncherState& s = c_.state;
-    const bool gated = c_.options.startPhraseOn();
+    const LauncherState& s = c_.state;
     // A prompt on screen, or the window switcher, takes its answer until it closes, even
     // when the start phrase's time ran out while the user was reading it.
     const bool answering = s.confirmPending != 0 || s.cyclingWindows != 0;
-    if (gated && s.startHeard == 0 && !(answering && phrase != c_.options.startCommand)) {
+    return c_.options.startPhraseOn() && s.startHeard == 0 &&
+           !(answering && phrase != c_.options.startCommand);
+}
+
+bool Dispatcher::waitsForStartPhrase(const QString& phrase) const
+{
+    return gateClosedFor(phrase) && phrase != c_.options.startCommand;
+}
+
+void Dispatcher::PhraseHeard(const QString& phrase)
+{
+    LauncherState& s = c_.state;
+    const bool answering = s.confirmPending != 0 || s.cyclingWindows != 0;
+    if (gateClosedFor(phrase)) {
         if (phrase != c_.options.startCommand)
             return;
         s.startHeard = 1;
@@ -163,9 +175,8 @@ void Dispatcher::runTarget(QString target)
         return;
     try {
         ShellLaunch(c_.shell, target, 1);
-    } catch (const LaunchError&) {
-        c_.dialogs.messageBox(QStringLiteral("SQ Error 10: File Not Found"), appTitle(),
-                              platform::MsgButtons::Ok, platform::MsgIcon::None);
+    } catch (const LaunchError& e) {
+        tellLaunchFailed(c_.dialogs, e);
     }
 }
 

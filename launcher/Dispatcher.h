@@ -57,10 +57,15 @@ public:
     explicit Dispatcher(DispatchContext context);
 
     void PhraseHeard(const QString& phrase);
+    // True when `phrase` would be let go unheard because the start phrase has not been
+    // said.
+    bool waitsForStartPhrase(const QString& phrase) const;
     // The start-phrase window closes, unless windows are being cycled.
     void tcomTick();
 
 private:
+    // The start phrase is asked for: only it passes.
+    bool gateClosedFor(const QString& phrase) const;
     bool answer(const QString& phrase);
     bool runBuiltin(const QString& phrase);
     void runUserCommand(int row);

@@ -55,7 +55,11 @@ Launcher::Launcher(const platform::Platform& platform, Recognizer* recognizer,
                         *platform_.shell, *platform_.dialogs, *this});
 
     connect(recognizer_, &Recognizer::PhraseHeard, this, [this](const QString& phrase) {
-        emit heard(phrase);
+        // A phrase let go for want of the start phrase must not look taken.
+        emit heard(dispatcher_->waitsForStartPhrase(phrase)
+                       ? QStringLiteral("%1 \u2014 say \"%2\" first")
+                             .arg(phrase, options_.current().startCommand)
+                       : phrase);
         dispatcher_->PhraseHeard(phrase);
     });
     connect(tcom_, &QTimer::timeout, this, [this] { dispatcher_->tcomTick(); });

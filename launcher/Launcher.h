@@ -120,7 +120,7 @@ signals:
     void commandsListed(const QStringList& entries);
     void commandListCleared();
     // A phrase was heard; it is shown before it is acted on, since a script may take a
-    // while.
+    // while. One let go for want of the start phrase comes with a word on saying it.
     void heard(const QString& phrase);
     void showRequested(bool minimised);
     void hideRequested();

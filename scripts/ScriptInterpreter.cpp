@@ -1,6 +1,7 @@
 #include "scripts/ScriptInterpreter.h"
 
 #include "common/AppTitle.h"
+#include "launching/LaunchFailure.h"
 #include "launching/sheller.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
@@ -218,10 +219,9 @@ bool ScriptInterpreter::execute(const QString& keyword, const QString& argument)
     } else if (keyword == u"$run$") {
         try {
             ShellLaunch(*platform_.shell, argument, 1);
-        } catch (const LaunchError&) {
+        } catch (const LaunchError& e) {
             // A launch failure is reported, and the script goes on.
-            platform_.dialogs->messageBox(QStringLiteral("SQ Error 10: File Not Found"), appTitle(),
-                                          platform::MsgButtons::Ok, platform::MsgIcon::None);
+            tellLaunchFailed(*platform_.dialogs, e);
         }
     } else if (keyword == u"$stop$") {
         host_.stopListening();

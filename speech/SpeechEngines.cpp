@@ -177,8 +177,10 @@ SpeechPair createSpeech(QObject* parent, std::FILE* err)
         printLine(err, line);
     SpeechPair pair;
     // The details are on standard error; the window says what it means for the user.
-    if (!cause.isEmpty())
+    if (!cause.isEmpty()) {
         pair.notice = speechOffText(cause, isatty(STDIN_FILENO) != 0);
+        pair.offCause = cause;
+    }
     pair.engine = SpeechEngine::Console;
     pair.recognizer = new ConsoleRecognizer(STDIN_FILENO, parent);
     pair.synthesizer = new ConsoleSynthesizer(stdout, parent);

@@ -71,6 +71,8 @@ struct SpeechPair
     QString notice;
     // Why the user's voice training is not in use although there is one; empty otherwise.
     QString voiceNotice;
+    // The cause alone, in a few words ("No microphone found"); empty with `notice`.
+    QString offCause = {};
 };
 
 // Chooses the engine for this process, prints the choice's message to `err` if there

@@ -5,6 +5,7 @@
 #include "common/AppTitle.h"
 #include "common/widgets/OverMainWindow.h"
 #include "launcher/Launcher.h"
+#include "launching/MissingTarget.h"
 #include "platform/Platform.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/registry/StoredText.h"
@@ -31,6 +32,9 @@ const QString kNoPath =
     QStringLiteral("Give the program, document or script this phrase starts (Browse or Use "
                    "Script).");
 const QString kKeepIt = QStringLiteral("Change it before it is stored?");
+const QString kNotFound =
+    QStringLiteral("\"%1\" is not on PATH or on disk. The command is stored all the same; "
+                   "if it does not start, check what it opens.");
 const QString kAllClear =
     QStringLiteral("No phrase sounds like another, and the recogniser knows all their words.");
 
@@ -202,6 +206,15 @@ void frmEdit::refuse(const QString& text)
                                              platform::MsgIcon::None);
 }
 
+void frmEdit::warnIfMissing(const QString& target)
+{
+    const QString missing = missingTarget(target);
+    if (!missing.isEmpty())
+        launcher_.services().dialogs->messageBox(kNotFound.arg(missing), appTitle(),
+                                                 platform::MsgButtons::Ok,
+                                                 platform::MsgIcon::Warning);
+}
+
 QStringList frmEdit::commandPhrases() const
 {
     QStringList phrases;
@@ -272,6 +285,7 @@ void frmEdit::onAdd()
     const QString stored = normalisePhrase(phrase);
     if (!keepsPhrase(stored, QString()))
         return;
+    warnIfMissing(target);
     AddCommand(launcher_.registry(), launcher_.commandTable(), stored, target,
                chkActive_->isChecked());
     launcher_.reloadCommands();
@@ -306,6 +320,9 @@ void frmEdit::onChange()
     const QString oldPhrase = lstList_->item(row)->text();
     if (!keepsPhrase(phrase, oldPhrase))
         return;
+    // A target kept as it was has been warned of when it was given.
+    if (target != storedText(launcher_.commandTable().targets[row + 1]).trimmed())
+        warnIfMissing(target);
     ChangeCommand(launcher_.registry(), oldPhrase, phrase, target, chkActive_->isChecked());
     launcher_.reloadCommands();
     fillList();

@@ -44,6 +44,8 @@ private:
     void showViewingButtons();
     int selectedRow() const; // 0-based, -1 when nothing is selected
     void refuse(const QString& text);
+    // Says so when what `target` opens is nowhere to be found; the command is kept.
+    void warnIfMissing(const QString& target);
     QStringList commandPhrases() const;
     // Whether the phrase goes on: yes when the recogniser should have no trouble with it
     // among the grammar's other phrases, else the user's answer to the warning.

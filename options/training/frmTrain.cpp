@@ -29,6 +29,11 @@ training::AdaptationSetup installedTrainer()
     return setup;
 }
 
+QString nothingToRecord(const QString& why)
+{
+    return QStringLiteral("Nothing can be recorded: %1").arg(why);
+}
+
 } // namespace
 
 frmTrain::frmTrain(Launcher& launcher, QWidget* mainWindow, bool handsBack)
@@ -67,6 +72,9 @@ frmTrain::frmTrain(Launcher& launcher, QWidget* mainWindow, training::VoiceFolde
             });
     connect(trainer_, &training::VoiceTrainer::finished, this, &frmTrain::onAdaptFinished);
     showPrompt(0);
+    // Without a microphone the user learns it now, not after reading the first prompt.
+    if (QString error; !recorder_->canRecord(&error))
+        lblCheck_->setText(nothingToRecord(error));
 }
 
 frmTrain::~frmTrain()
@@ -163,7 +171,7 @@ void frmTrain::onRecord()
     }
     QString error;
     if (!recorder_->start(&error)) {
-        lblCheck_->setText(QStringLiteral("Nothing can be recorded: %1").arg(error));
+        lblCheck_->setText(nothingToRecord(error));
         return;
     }
     lblCheck_->setText(QStringLiteral("Recording... read the words aloud, then press Stop."));

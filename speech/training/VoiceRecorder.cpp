@@ -24,6 +24,12 @@ VoiceRecorder::~VoiceRecorder()
         thread_.join();
 }
 
+bool VoiceRecorder::canRecord(QString* error) const
+{
+    const std::unique_ptr<platform::AudioInput> input = makeInput_();
+    return input && input->open(error);
+}
+
 bool VoiceRecorder::start(QString* error)
 {
     if (thread_.joinable())

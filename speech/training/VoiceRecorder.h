@@ -30,6 +30,9 @@ public:
 
     // False, with the reason, when there is no microphone.
     bool start(QString* error);
+    // Whether a take could be recorded now: an input is opened and let go again. False,
+    // with the reason, when there is nothing to record from.
+    bool canRecord(QString* error) const;
     void stop();
     bool isRecording() const { return thread_.joinable() && !stopping_; }
 

@@ -49,7 +49,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirNamesCaptionsAndDesignState)
     EXPECT_NE(control<QLabel>("Image1"), nullptr);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Ombrel Sarquen 2.0"));
     EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("Ombrel Sarquen 2.0"));
-    EXPECT_EQ(w.tray()->toolTip(), QStringLiteral("Ombrel Sarquen"));
+    EXPECT_EQ(w.tray()->toolTip(), QStringLiteral("Ombrel Sarquen\nListening"));
     EXPECT_FALSE(w.tray()->show()); // shown by the splash timer
     EXPECT_FALSE(w.tcom()->isActive());
 }
@@ -284,7 +284,8 @@ TEST_F(MainWindowTest, TheMakersAddressOpensThroughTheLauncher)
     shell.executeResult = 31;
     shell.startResult = false;
     emit label->linkActivated(QStringLiteral("https://www.ombrel.example/"));
-    EXPECT_EQ(store.dialogs.texts(), QStringList{"SQ Error 10: File Not Found"});
+    EXPECT_EQ(store.dialogs.texts(),
+              QStringList{"SQ Error 10: File Not Found\nhttps://www.ombrel.example/"});
     EXPECT_EQ(ended->count(), 0);
 }
 
@@ -364,16 +365,35 @@ TEST_F(MainWindowTest, SaysWhySpeechIsTypedInsteadOfHeard)
 {
     frmLaunch& w = loaded();
     const QString notice = speechOffText(QStringLiteral("No microphone found"), false);
-    w.showSpeechNotice(notice);
+    QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
+    EXPECT_EQ(w.tray()->toolTip(), QStringLiteral("Ombrel Sarquen\nNot listening"));
+    QTest::mouseClick(control<Tabrix>("cmdStart"), Qt::LeftButton);
+    w.showSpeechNotice(notice, QStringLiteral("No microphone found"));
     EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
-    // Nothing to hear and no terminal to type in: the listening buttons cannot act.
+    EXPECT_EQ(w.tray()->toolTip(),
+              QStringLiteral("Ombrel Sarquen\nSpeech off: No microphone found"));
+    // Nothing to hear and no terminal to type in: the listening buttons and the tray
+    // menu's items cannot act.
     w.setHearingPossible(false);
     EXPECT_FALSE(control<Tabrix>("cmdStop")->isEnabled());
+    EXPECT_FALSE(menuItem("mnuItemStop")->isEnabled());
+    EXPECT_FALSE(menuItem("mnuItemStart")->isEnabled());
     EXPECT_EQ(control<Tabrix>("cmdStart")->toolTip(), notice);
     w.setHearingPossible(true);
+    EXPECT_TRUE(menuItem("mnuItemStop")->isEnabled());
     // Listening stopped, the notice is what is left.
     QTest::mouseClick(control<Tabrix>("cmdStop"), Qt::LeftButton);
     EXPECT_EQ(control<QLabel>("lblHeard")->text(), notice);
+    EXPECT_TRUE(menuItem("mnuItemStart")->isEnabled());
+    // Started into the tray, the icon says why speech is off; a window on screen says it
+    // itself.
+    w.tray()->setShow(true);
+    w.show();
+    w.showSpeechNoticeInTray();
+    EXPECT_EQ(w.tray()->lastMessage(), QString());
+    w.hide();
+    w.showSpeechNoticeInTray();
+    EXPECT_EQ(w.tray()->lastMessage(), notice);
 }
 
 } // namespace

@@ -76,9 +76,11 @@ TEST_F(VoiceFlowTest, StartPhraseThenCommandsLaunchSpeakAndRunScripts)
     say(QStringLiteral("Broken"));
     waitUntil([&] {
         zorv.waitForReadyRead(100);
-        return stderrText().contains(QStringLiteral("SQ Error 10"));
+        return stderrText().contains(QStringLiteral("MSGBOX"));
     });
-    EXPECT_EQ(errors, QStringLiteral("MSGBOX Ombrel Sarquen 2.0: SQ Error 10: File Not Found\n"));
+    EXPECT_EQ(errors, QStringLiteral("zorv: SQ Error 10: File Not Found: /nowhere/program\n"
+                                     "MSGBOX Ombrel Sarquen 2.0: SQ Error 10: File Not Found "
+                                     "/nowhere/program\n"));
 
     say(QStringLiteral("Computer"));
     say(QStringLiteral("Exit Sarquen"));

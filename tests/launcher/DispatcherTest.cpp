@@ -290,7 +290,7 @@ TEST_F(DispatcherTest, AFailedLaunchSaysFileNotFoundAndKeepsTheStateChanges)
     options.starter = QStringLiteral("1") + kNul;
     addCommand(QStringLiteral("Gone"), QStringLiteral("/nowhere/gone"), "1");
     hear({"Computer", "Gone"});
-    EXPECT_EQ(dialogs.texts(), QStringList{"SQ Error 10: File Not Found"});
+    EXPECT_EQ(dialogs.texts(), QStringList{"SQ Error 10: File Not Found\n/nowhere/gone"});
     EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Ombrel Sarquen 2.0"));
     EXPECT_EQ(state.startHeard, 0);
     EXPECT_FALSE(listening.isListening());

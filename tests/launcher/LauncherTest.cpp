@@ -91,6 +91,7 @@ TEST_F(LauncherTest, AMissingCommandKeyIsReportedAndTheGrammarKept)
 
 TEST_F(LauncherTest, AHeardPhraseIsShownThenActedOnUntilListeningStops)
 {
+    setOption("starter", QStringLiteral("1"));
     storeCommand(QStringLiteral("Notes"), QStringLiteral("/usr/bin/notes"), 1);
     Launcher& l = loaded();
     QStringList seen;
@@ -98,8 +99,11 @@ TEST_F(LauncherTest, AHeardPhraseIsShownThenActedOnUntilListeningStops)
         seen << QStringLiteral("heard ") + p + QStringLiteral(" launched ") +
                     QString::number(shell.calls.size());
     });
-    recognizer->hear(QStringLiteral("Notes"));
-    EXPECT_EQ(seen, QStringList{"heard Notes launched 0"});
+    // Without the start phrase first, the phrase is let go, and the user is told why.
+    for (const char* phrase : {"Notes", "Computer", "Notes"})
+        recognizer->hear(QString::fromLatin1(phrase));
+    EXPECT_EQ(seen, (QStringList{"heard Notes \u2014 say \"Computer\" first launched 0",
+                                 "heard Computer launched 0", "heard Notes launched 0"}));
     ASSERT_EQ(shell.calls.size(), 1);
     EXPECT_TRUE(shell.calls[0].startsWith(QStringLiteral("execute [/usr/bin/notes]")));
 

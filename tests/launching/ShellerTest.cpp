@@ -1,4 +1,5 @@
 #include "launching/sheller.h"
+#include "launching/MissingTarget.h"
 
 #include "tests/support/FakeDesktop.h"
 
@@ -99,4 +100,18 @@ TEST(ShellLaunch, ThrowsWhenNothingStarts)
         EXPECT_EQ(e.commandLine(), line);
     }
     EXPECT_EQ(shell.calls.size(), 2);
+}
+
+TEST(MissingTarget, NamesWhatIsNeitherOnPathNorOnDisk)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"/bin/sh -c true"_qs, {}},
+        {u"sh"_qs, {}},
+        {u"https://example.com/page"_qs, {}},
+        {u"  /nowhere/tool -x"_qs, u"/nowhere/tool"_qs},
+        {u"\"/no where/app\" -x"_qs, u"/no where/app"_qs},
+        {u"no-such-program-here"_qs, u"no-such-program-here"_qs},
+    };
+    for (const auto& [line, missing] : cases)
+        EXPECT_EQ(missingTarget(line), missing) << line.toStdString();
 }

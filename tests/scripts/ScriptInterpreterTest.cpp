@@ -198,7 +198,7 @@ TEST_F(ScriptInterpreterTest, FailedLaunchIsReportedAndTheScriptGoesOn)
     EXPECT_TRUE(shell.calls[0].endsWith("] 1"));
     EXPECT_EQ(journal, QStringList{"minwin"});
     ASSERT_EQ(dialogs.messages.size(), 3u);
-    EXPECT_EQ(dialogs.messages[0].text, "SQ Error 10: File Not Found");
+    EXPECT_EQ(dialogs.messages[0].text, "SQ Error 10: File Not Found\nnosuchprogram -x");
     EXPECT_EQ(dialogs.messages[0].title, appTitle());
     EXPECT_EQ(dialogs.messages[1].text, "Syntax error in '$wait$'");
 }

@@ -34,6 +34,18 @@ private:
     std::size_t at_ = 0;
 };
 
+// An input there is nothing behind, as without a microphone.
+class MissingInput : public platform::AudioInput
+{
+public:
+    bool open(QString* error) override
+    {
+        *error = QStringLiteral("the sound server has no microphone");
+        return false;
+    }
+    bool read(std::int16_t*, std::size_t) override { return false; }
+};
+
 // A decoder that hears `phrase` in every tenth chunk it is fed, and records what the
 // listening thread asked of it.
 class ScriptedDecoder : public PhraseDecoder

@@ -86,6 +86,9 @@ TEST(OptionsFormTest, TheFirstBadFieldIsNamedAndAnEmptyPhraseOnlyCountsWhenUsed)
     EXPECT_EQ(e->field, Field::T1t);
     EXPECT_EQ(e->message, QStringLiteral("\"How long to display comfirmation screen (Sec.)\" must "
                                          "be a number of seconds from 0 to 32767."));
+    // The limit is written without grouping in any locale.
+    const auto read = readOptionsForm(in, QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_TRUE(std::get<OptionsFormError>(read).message.endsWith(QLatin1String(" 0 to 32767.")));
     for (const char* negative : {"-1", "-0.6"}) {
         in.t1tSeconds = QString::fromLatin1(negative);
         EXPECT_EQ(errorOf(in)->field, Field::T1t) << negative;

@@ -41,7 +41,8 @@ std::vector<std::int16_t> take(double gain = 1)
 TEST_F(VoiceTrainingWindowTest, PromptsAreRecordedAndBadTakesRefused)
 {
     loaded();
-    std::vector<std::vector<std::int16_t>> takes{take(20), take()};
+    // The first input is only opened: the window looks for something to record from.
+    std::vector<std::vector<std::int16_t>> takes{{}, take(20), take()};
     QPointer<frmTrain> window =
         new frmTrain(*launcher, main.get(), folder, training::AdaptationSetup{}, [&takes] {
             auto input = std::make_unique<RecordedTake>(takes.front());
@@ -65,12 +66,24 @@ TEST_F(VoiceTrainingWindowTest, PromptsAreRecordedAndBadTakesRefused)
     button("cmdRecord")->click();
     ASSERT_TRUE(waitForEvents([&] { return folder.recording(0).has_value(); }));
     EXPECT_EQ(folder.recording(0)->text, QStringLiteral("Computer"));
+    EXPECT_TRUE(takes.empty());
     EXPECT_TRUE(button("cmdPlay")->isEnabled());
     EXPECT_TRUE(button("cmdAdapt")->isEnabled());
 
     button("cmdNext")->click();
     EXPECT_EQ(label("lblProgress"), QStringLiteral("2 of %1").arg(window->prompts().size()));
     EXPECT_FALSE(button("cmdPlay")->isEnabled());
+    window->close();
+}
+
+TEST_F(VoiceTrainingWindowTest, WithoutAMicrophoneItSaysSoOnOpening)
+{
+    loaded();
+    QPointer<frmTrain> window =
+        new frmTrain(*launcher, main.get(), folder, training::AdaptationSetup{},
+                     [] { return std::make_unique<MissingInput>(); });
+    EXPECT_EQ(child<QLabel>(window, "lblCheck")->text(),
+              QStringLiteral("Nothing can be recorded: the sound server has no microphone"));
     window->close();
 }
 
