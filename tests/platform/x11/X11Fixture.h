@@ -20,11 +20,18 @@ protected:
         ASSERT_TRUE(desktop.connected());
     }
 
-    // Activates `window` through the window manager and waits until it has the focus.
+    // Activates `window` through the window manager and waits until it has the focus and
+    // keeps it: the window manager may still move the focus for what a test before this
+    // one left (a window gone, a window switch ended), and keys would then go elsewhere.
     void activate(const TestWindow& window)
     {
-        x.activate(window.id());
-        ASSERT_TRUE(waitUntil([&] { return window.hasFocus(); }));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            x.activate(window.id());
+            ASSERT_TRUE(waitUntil([&] { return window.hasFocus(); }));
+            if (!waitUntil([&] { return !window.hasFocus(); }, 300))
+                return;
+        }
+        FAIL() << "the window manager keeps taking the focus from the test's window";
     }
 
     // The events `window` received from the desktop's earlier key events: a marker key
