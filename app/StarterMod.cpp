@@ -1,5 +1,6 @@
 #include "app/StarterMod.h"
 
+#include "app/TalkKeyLink.h"
 #include "app/frmLaunch.h"
 #include "app/frmSplash.h"
 #include "common/AppTitle.h"
@@ -149,6 +150,7 @@ int Main(int argc, char** argv)
 
     const SpeechPair speech = createSpeech(nullptr);
     Launcher launcher(services, speech.recognizer, speech.synthesizer, runningExecutablePath());
+    const std::unique_ptr<QObject> talkKey = linkTalkKey(launcher);
     frmLaunch main(launcher);
     window = &main;
     if (!speech.notice.isEmpty())
@@ -160,7 +162,12 @@ int Main(int argc, char** argv)
     const platform::EndSignals ends;
     QObject::connect(&ends, &platform::EndSignals::received, &launcher, &Launcher::endProgram);
     QObject::connect(&instance, &SingleInstance::startedAgain, &main,
-                     [&main](const QString& line) { main.startedAgain(startModeFor(line)); });
+                     [&main, &launcher](const QString& line) {
+                         if (asksToTalk(line))
+                             launcher.talkOnce();
+                         else
+                             main.startedAgain(startModeFor(line));
+                     });
 
     auto* splash = new frmSplash(main, commandLine);
     splash->load();

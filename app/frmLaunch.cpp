@@ -59,7 +59,7 @@ void frmLaunch::connectLauncher()
 {
     Launcher& l = launcher_;
     connect(&l, &Launcher::heard, this, &frmLaunch::showHeard);
-    connect(&l.recognizer(), &Recognizer::notUnderstood, this, [this](const QString& reason) {
+    connect(&l, &Launcher::notUnderstood, this, [this](const QString& reason) {
         showHeard(reason.isEmpty() ? QStringLiteral("not understood")
                                    : QStringLiteral("not understood (%1)").arg(reason));
     });
@@ -76,6 +76,11 @@ void frmLaunch::connectLauncher()
     connect(&l, &Launcher::hideRequested, this, &frmLaunch::hideMainWindow);
     connect(&l, &Launcher::aboutRequested, this, &frmLaunch::openAbout);
     connect(&l, &Launcher::programEnded, this, &frmLaunch::closeWindows);
+    connect(&l, &Launcher::talkKeyRefused, this, &frmLaunch::showDesktopNotice);
+    connect(&l, &Launcher::optionsChanged, this, [this] {
+        clearHeard();
+        showTrayState();
+    });
 }
 
 void frmLaunch::load()
@@ -318,7 +323,10 @@ void frmLaunch::showTrayState()
         trayMenu_->item(QStringLiteral("mnuItemStart"))->setEnabled(hearingPossible_ && !listening);
         trayMenu_->item(QStringLiteral("mnuItemStop"))->setEnabled(hearingPossible_ && listening);
     }
-    QString state = listening ? QStringLiteral("Listening") : QStringLiteral("Not listening");
+    const QString talk = launcher_.talkPrompt();
+    QString state = !listening       ? QStringLiteral("Not listening")
+                    : talk.isEmpty() ? QStringLiteral("Listening")
+                                     : talk;
     if (!speechOffCause_.isEmpty())
         state = QStringLiteral("Speech off: ") + speechOffCause_;
     ui_.perchly->setToolTip(QStringLiteral("Ombrel Sarquen\n") + state);
@@ -345,6 +353,6 @@ void frmLaunch::setHearingPossible(bool possible)
 
 void frmLaunch::clearHeard()
 {
-    ui_.lblHeard->setText(speechNotice_);
+    ui_.lblHeard->setText(speechNotice_.isEmpty() ? launcher_.talkPrompt() : speechNotice_);
     ui_.prgLevel->setValue(0);
 }

@@ -20,7 +20,8 @@ bool Dispatcher::gateClosedFor(const QString& phrase) const
     // A prompt on screen, or the window switcher, takes its answer until it closes, even
     // when the start phrase's time ran out while the user was reading it.
     const bool answering = s.confirmPending != 0 || s.cyclingWindows != 0;
-    return c_.options.startPhraseOn() && s.startHeard == 0 &&
+    // While push-to-talk is on, holding the key is the start phrase.
+    return c_.options.startPhraseOn() && !c_.options.pushToTalkOn() && s.startHeard == 0 &&
            !(answering && phrase != c_.options.startCommand);
 }
 

@@ -54,7 +54,16 @@ Launcher::Launcher(const platform::Platform& platform, Recognizer* recognizer,
                         *windows_, [this](QString& target) { return CheckScript(target); },
                         *platform_.shell, *platform_.dialogs, *this});
 
+    connect(recognizer_, &Recognizer::utteranceStarted, this, [this] { talk_.utteranceStarted(); });
+    connect(recognizer_, &Recognizer::notUnderstood, this, [this](const QString& reason) {
+        if (talk_.admits())
+            emit notUnderstood(reason);
+    });
     connect(recognizer_, &Recognizer::PhraseHeard, this, [this](const QString& phrase) {
+        // With push-to-talk, what was said outside a press was not meant for the program:
+        // it is neither acted on nor shown.
+        if (!talk_.admits())
+            return;
         // A phrase let go for want of the start phrase must not look taken.
         emit heard(dispatcher_->waitsForStartPhrase(phrase)
                        ? QStringLiteral("%1 \u2014 say \"%2\" first")
@@ -77,6 +86,7 @@ void Launcher::load()
     options_.load();
     // A zero or negative time means the start-phrase window never closes by time.
     tcom_->setInterval(std::max<int>(0, options().tcomt));
+    applyTalkOptions();
     emit optionsChanged();
     selectVoice();
     setList();
@@ -132,9 +142,29 @@ void Launcher::applyOptions(const Options& options)
 {
     options_.save(options);
     tcom_->setInterval(std::max<int>(0, options.tcomt));
+    applyTalkOptions();
     emit optionsChanged();
     // The grammar is rebuilt with the new start command.
     reloadCommands();
+}
+
+void Launcher::applyTalkOptions()
+{
+    const bool on = options().pushToTalkOn();
+    talk_.setEnabled(on);
+    QString why;
+    if (!watchTalkKey(on ? options().talkKey : QString(), &why))
+        emit talkKeyRefused(QStringLiteral("Push-to-talk: %1").arg(why));
+}
+
+bool Launcher::watchTalkKey(const QString& key, QString* error)
+{
+    return !talkKeyWatch_ || talkKeyWatch_(key, error);
+}
+
+QString Launcher::talkPrompt() const
+{
+    return talk_.enabled() ? QStringLiteral("Hold %1 to speak").arg(options().talkKey) : QString();
 }
 
 bool Launcher::CheckScript(QString& path)

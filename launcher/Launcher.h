@@ -5,6 +5,7 @@
 #include "launcher/Dispatcher.h"
 #include "launcher/LauncherState.h"
 #include "launcher/Listening.h"
+#include "launcher/TalkGate.h"
 #include "options/OptionsStore.h"
 #include "platform/Platform.h"
 #include "platform/desktop/Desktop.h"
@@ -81,6 +82,20 @@ public:
     void setMainWindow(std::function<platform::WindowId()> mainWindow);
 
     bool isListening() const { return listening_.isListening(); }
+    // Push-to-talk: the talk key went down or up, or "/talk" asked for one utterance.
+    void talkKeyDown() { talk_.keyDown(); }
+    void talkKeyUp() { talk_.keyUp(); }
+    void talkOnce() { talk_.talkOnce(); }
+    // "Hold <key> to speak" while push-to-talk is on; empty otherwise.
+    QString talkPrompt() const;
+    // How the desktop watches a talk key: `watch(key, error)` takes `key` (an X keysym
+    // name; empty: none) in place of the one watched before, or says why it cannot.
+    // Without it, push-to-talk has only "/talk".
+    using TalkKeyWatch = std::function<bool(const QString& key, QString* error)>;
+    void setTalkKeyWatch(TalkKeyWatch watch) { talkKeyWatch_ = std::move(watch); }
+    // Watches `key` for push-to-talk now; false, with the reason, when the desktop cannot
+    // (another program has it). True where the desktop watches no keys.
+    bool watchTalkKey(const QString& key, QString* error);
     void pauseRecognition() { listening_.pauseRecognition(); }
     void resumeRecognition() { listening_.resumeRecognition(); }
 
@@ -122,6 +137,11 @@ signals:
     // A phrase was heard; it is shown before it is acted on, since a script may take a
     // while. One let go for want of the start phrase comes with a word on saying it.
     void heard(const QString& phrase);
+    // Sound that is none of the phrases, said while it counts; `reason` as the recogniser
+    // gives it.
+    void notUnderstood(const QString& reason);
+    // The talk key of the options cannot be watched: why.
+    void talkKeyRefused(const QString& why);
     void showRequested(bool minimised);
     void hideRequested();
     void aboutRequested();
@@ -141,6 +161,8 @@ private:
     void closeConfirmation() override { emit confirmationClosed(); }
 
     void selectVoice();
+    // The gate and the watched key as the options say.
+    void applyTalkOptions();
 
     platform::Platform platform_;
     QString executablePath_;
@@ -153,6 +175,8 @@ private:
     Recognizer* recognizer_;
     Synthesizer* synthesizer_;
     Listening listening_;
+    TalkGate talk_;
+    TalkKeyWatch talkKeyWatch_;
     QTimer* tcom_;
     std::function<platform::WindowId()> mainWindow_;
     std::unique_ptr<SpokenAnswers> answers_;

@@ -14,3 +14,8 @@ StartMode startModeFor(const QString& commandLine)
         return StartMode::Hidden;
     return StartMode::Normal;
 }
+
+bool asksToTalk(const QString& commandLine)
+{
+    return commandLine.trimmed() == QLatin1String("/talk");
+}

@@ -25,8 +25,12 @@ struct Options
     QString chktext;             // words spoken before a phrase to confirm; ends with a space
     std::int16_t comFirmExe = 0; // 1 ask before launching, 0 launch at once, else do nothing
     StartupEntry startup;        // read and changed only by the options dialog
+    QString pushToTalk;          // "1" = phrases count only while the talk key is held
+    QString talkKey;             // the talk key's X keysym name ("F9", "Pause"); empty: none
 
     // The start phrase is in use when `starter` converts to the number 1; a value that
     // is not a number counts as off.
     bool startPhraseOn() const;
+    // Push-to-talk is in use when `pushToTalk` is "1" and a key has been picked.
+    bool pushToTalkOn() const;
 };

@@ -101,6 +101,12 @@ std::variant<Options, OptionsFormError> readOptionsForm(const OptionsFormInput& 
                                 QStringLiteral("%1 must not be empty while %2 is ticked.")
                                     .arg(quoted(QStringLiteral("Start Command:")),
                                          quoted(QStringLiteral("Use Start Command")))};
+    const QString talkKey = input.talkKey.trimmed();
+    if (input.pushToTalk && talkKey.isEmpty())
+        return OptionsFormError{Field::TalkKey,
+                                QStringLiteral("Click %1 and press the key to hold while you "
+                                               "speak.")
+                                    .arg(quoted(QStringLiteral("Talk key:")))};
 
     Options o;
     o.chktext = normaliseChkText(input.chkText);
@@ -115,5 +121,7 @@ std::variant<Options, OptionsFormError> readOptionsForm(const OptionsFormInput& 
     o.startup.winStart = input.startWithSession ? 1 : 0;
     // Ticked without a start mode, it would start the program in no way at all: normal.
     o.startup.progStat = input.startWithSession && input.startMode == 0 ? 1 : input.startMode;
+    o.pushToTalk = input.pushToTalk ? QStringLiteral("1") : QStringLiteral("0");
+    o.talkKey = talkKey;
     return o;
 }

@@ -22,6 +22,8 @@ struct OptionsFormInput
     bool confirm = false;          // chkComfirm
     bool startWithSession = false; // chkWin
     std::int16_t startMode = 0;    // 1 optNormal, 2 optMin, 3 optHide, 0 none selected
+    bool pushToTalk = false;       // chkPushToTalk
+    QString talkKey;               // txtTalkKey
 };
 
 // Input that must not be stored, with the message that tells the user why.
@@ -31,7 +33,8 @@ struct OptionsFormError
     {
         T1t,
         Tcomt,
-        StartCommand
+        StartCommand,
+        TalkKey
     };
     Field field;
     QString message;

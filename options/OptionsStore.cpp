@@ -20,6 +20,11 @@ bool Options::startPhraseOn() const
     return n && *n == 1;
 }
 
+bool Options::pushToTalkOn() const
+{
+    return textBeforeNul(pushToTalk) == u"1" && !textBeforeNul(talkKey).trimmed().isEmpty();
+}
+
 QString normaliseChkText(QString text)
 {
     if (text.endsWith(QChar(u'\0')))
@@ -48,6 +53,9 @@ Options LoadOptions(modReg& reg)
     o.startup.regCheck = read(reg, "regCheck").toInt16();
     o.startup.winStart = read(reg, "winStart").toInt16();
     o.startup.progStat = read(reg, "progStat").toInt16();
+    // Stores older than push-to-talk have neither value: it is off.
+    o.pushToTalk = textBeforeNul(read(reg, "pushToTalk").text());
+    o.talkKey = textBeforeNul(read(reg, "talkKey").text()).trimmed();
     return o;
 }
 
@@ -72,6 +80,8 @@ void SaveOptions(modReg& reg, const Options& o)
     write("soundPath", textBeforeNul(o.soundPath));
     write("soundPlay", o.soundPlay);
     write("soundOpt", o.soundOpt);
+    write("pushToTalk", textBeforeNul(o.pushToTalk));
+    write("talkKey", textBeforeNul(o.talkKey));
 }
 
 void OptionsStore::save(const Options& options)

@@ -28,6 +28,9 @@ public:
     virtual void useVoiceTraining() { emit voiceLoaded(QString()); }
 
 signals:
+    // Speech began; its phrase, or notUnderstood(), follows when it ends. Engines that
+    // cannot tell when speech begins do not emit it.
+    void utteranceStarted();
     // The recognised phrase, character for character as the grammar rule has it.
     void PhraseHeard(const QString& phrase);
     // Sound was heard that is none of the grammar's phrases; `reason` says why in words a

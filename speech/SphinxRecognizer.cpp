@@ -114,6 +114,7 @@ void SphinxRecognizer::listen()
             continue;
         }
         hearing = true;
+        const bool speaking = decoder_->inUtterance();
         decoder_->feed(chunk.data(), chunk.size(), [this](const DecodedUtterance& u) {
             if (u.phrase) {
                 const QString phrase = *u.phrase;
@@ -129,5 +130,13 @@ void SphinxRecognizer::listen()
                     Qt::QueuedConnection);
             }
         });
+        if (!speaking && decoder_->inUtterance())
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (isRecognising())
+                        emit utteranceStarted();
+                },
+                Qt::QueuedConnection);
     }
 }

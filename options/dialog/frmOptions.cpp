@@ -5,6 +5,7 @@
 #include "launcher/Launcher.h"
 #include "options/OptionsForm.h"
 #include "options/RunEntry.h"
+#include "options/dialog/TalkKeyField.h"
 #include "options/training/frmTrain.h"
 #include "platform/Platform.h"
 #include "platform/autostart/Autostart.h"
@@ -120,6 +121,14 @@ void frmOptions::buildControls()
                                                 "comfirmation enabled:"),
                                  txtchktext_);
 
+    // Push-to-talk: what is said counts only while a key of the user's is held.
+    fraTalk_ = named(this, "fraTalk", new QGroupBox(QStringLiteral("Push to Talk")));
+    chkPushToTalk_ = named(fraTalk_, "chkPushToTalk",
+                           new QCheckBox(QStringLiteral("Listen only while I hold a key")));
+    txtTalkKey_ = named(fraTalk_, "txtTalkKey", new TalkKeyField);
+    QLabel* talkLabel =
+        optionLabel(fraTalk_, "lblTalkKey", QStringLiteral("Talk key:"), txtTalkKey_);
+
     // The user's voice training, beside the speech settings.
     fraVoice_ = named(this, "fraVoice", new QGroupBox(QStringLiteral("Your Voice")));
     chkVoiceTraining_ = named(fraVoice_, "chkVoiceTraining",
@@ -198,8 +207,13 @@ void frmOptions::buildControls()
     buttons->addWidget(cmdOk_);
     buttons->addWidget(cmdCancel_);
 
+    auto* talkBox = new QFormLayout(fraTalk_);
+    talkBox->addRow(chkPushToTalk_);
+    talkBox->addRow(talkLabel, txtTalkKey_);
+
     auto* right = new QVBoxLayout;
     right->addWidget(frame1_);
+    right->addWidget(fraTalk_);
     right->addWidget(fraVoice_);
     right->addWidget(chkComfirm_);
     right->addWidget(frmWin_);
@@ -288,9 +302,26 @@ void frmOptions::load()
     chkSound_->setChecked(o.soundPlay == 1);
     selectOnly(soundChoice_, o.soundOpt == 0 ? optWav_ : o.soundOpt == 1 ? optBeep_ : nullptr);
     txtSound_->setText(textBeforeNul(o.soundPath));
+    chkPushToTalk_->setChecked(textBeforeNul(o.pushToTalk) == u"1");
+    txtTalkKey_->setText(o.talkKey);
 
     // Without the start command the sound settings stay disabled, however they read.
     chkStartCommandChanged();
+}
+
+bool frmOptions::talkKeyTaken(const Options& values)
+{
+    QString why;
+    if (!values.pushToTalkOn() || launcher_.watchTalkKey(values.talkKey, &why))
+        return true;
+    // The key in use until now stays watched.
+    const Options& now = launcher_.options();
+    launcher_.watchTalkKey(now.pushToTalkOn() ? now.talkKey : QString(), nullptr);
+    launcher_.services().dialogs->messageBox(QStringLiteral("Push-to-talk: %1.").arg(why),
+                                             appTitle(), platform::MsgButtons::Ok,
+                                             platform::MsgIcon::Warning);
+    txtTalkKey_->setFocus();
+    return false;
 }
 
 void frmOptions::cmdBrowseClick()
@@ -315,6 +346,8 @@ void frmOptions::cmdOkClick()
     input.confirm = chkComfirm_->isChecked();
     input.startWithSession = chkWin_->isChecked();
     input.startMode = static_cast<std::int16_t>(std::max(0, startMode_->checkedId()));
+    input.pushToTalk = chkPushToTalk_->isChecked();
+    input.talkKey = txtTalkKey_->text();
 
     const auto read = readOptionsForm(input, QLocale());
     if (const auto* error = std::get_if<OptionsFormError>(&read)) {
@@ -332,10 +365,15 @@ void frmOptions::cmdOkClick()
         case OptionsFormError::Field::StartCommand:
             txtStartCommand_->setFocus();
             break;
+        case OptionsFormError::Field::TalkKey:
+            txtTalkKey_->setFocus();
+            break;
         }
         return;
     }
     Options values = std::get<Options>(read);
+    if (!talkKeyTaken(values))
+        return;
 
     const platform::Platform& services = launcher_.services();
     platform::Autostart autostart;

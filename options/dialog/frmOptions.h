@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class Launcher;
+struct Options;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 class Tabrix;
+class TalkKeyField;
 
 // The options window. It shows the options the program works with; OK hands the
 // changed copy back, to be stored and applied at once; Cancel (or the close box)
@@ -37,6 +39,9 @@ private:
     void chkSoundChanged();
     void chkWinChanged();
     void cmdForgetVoiceClick();
+    // The desktop watches the talk key of `values` when push-to-talk is on; when it
+    // cannot, the user is told why and false comes back.
+    bool talkKeyTaken(const Options& values);
 
     Launcher& launcher_;
 
@@ -53,6 +58,9 @@ private:
     QLineEdit* txtt1t_ = nullptr;
     QLineEdit* txtchktext_ = nullptr;
     QCheckBox* chkComfirm_ = nullptr;
+    QGroupBox* fraTalk_ = nullptr;
+    QCheckBox* chkPushToTalk_ = nullptr;
+    TalkKeyField* txtTalkKey_ = nullptr;
     QGroupBox* fraVoice_ = nullptr;
     QCheckBox* chkVoiceTraining_ = nullptr;
     Tabrix* cmdTrainVoice_ = nullptr;

@@ -122,4 +122,6 @@ public:
     virtual void flush(const std::function<void(const DecodedUtterance&)>& /*heard*/) { reset(); }
     // Forgets the utterance in progress (recognition paused, own speech playing).
     virtual void reset() = 0;
+    // Whether speech has begun in what was fed and its utterance has not ended yet.
+    virtual bool inUtterance() const { return false; }
 };

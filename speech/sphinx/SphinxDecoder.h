@@ -35,6 +35,7 @@ public:
               const std::function<void(const DecodedUtterance&)>& heard) override;
     void flush(const std::function<void(const DecodedUtterance&)>& heard) override;
     void reset() override;
+    bool inUtterance() const override { return inSpeech_; }
 
     // The dictionary's pronunciation of a word, words added for the grammar included.
     std::optional<QString> dictionaryPronunciation(const QString& word) const;

@@ -89,6 +89,52 @@ TEST_F(LauncherTest, AMissingCommandKeyIsReportedAndTheGrammarKept)
     EXPECT_TRUE(recognizer->isRecognising());
 }
 
+TEST_F(LauncherTest, WithPushToTalkOnlyWhatIsSaidWhileTheKeyIsHeldCounts)
+{
+    setOption("starter", QStringLiteral("1")); // the key stands for the start phrase
+    setOption("pushToTalk", QStringLiteral("1"));
+    setOption("talkKey", QStringLiteral("F9"));
+    storeCommand(QStringLiteral("Notes"), QStringLiteral("/usr/bin/notes"), 1);
+    QStringList watched;
+    made();
+    launcher->setTalkKeyWatch([&](const QString& key, QString*) {
+        watched << key;
+        return true;
+    });
+    Launcher& l = *launcher;
+    l.load();
+    EXPECT_EQ(watched, QStringList{"F9"});
+    EXPECT_EQ(l.talkPrompt(), QStringLiteral("Hold F9 to speak"));
+    QSignalSpy heard(&l, &Launcher::heard);
+    QSignalSpy refused(&l, &Launcher::notUnderstood);
+
+    recognizer->hear(QStringLiteral("Notes"));
+    emit recognizer->notUnderstood(QStringLiteral("not a command"));
+    EXPECT_EQ(shell.calls.size(), 0);
+    EXPECT_EQ(heard.count() + refused.count(), 0);
+
+    l.talkKeyDown();
+    recognizer->hear(QStringLiteral("Notes"));
+    l.talkKeyUp();
+    EXPECT_EQ(shell.calls.size(), 1);
+    // Stopped, it hears nothing even with the key down.
+    l.stopListening();
+    l.talkKeyDown();
+    recognizer->hear(QStringLiteral("Notes"));
+    EXPECT_EQ(shell.calls.size(), 1);
+
+    // Turned off, everything counts again and the key is let go.
+    Options off = l.options();
+    off.pushToTalk = QStringLiteral("0");
+    off.starter = QStringLiteral("0");
+    l.applyOptions(off);
+    l.startListening();
+    recognizer->hear(QStringLiteral("Notes"));
+    EXPECT_EQ(shell.calls.size(), 2);
+    EXPECT_EQ(watched, (QStringList{"F9", QString()}));
+    EXPECT_EQ(l.talkPrompt(), QString());
+}
+
 TEST_F(LauncherTest, AHeardPhraseIsShownThenActedOnUntilListeningStops)
 {
     setOption("starter", QStringLiteral("1"));

@@ -121,6 +121,8 @@ TEST_F(OptionsStoreTest, SaveWritesTextWithOneNulAndLoadsBack)
     o.chktext = QStringLiteral("Launch ");
     o.comFirmExe = 1;
     o.startup = StartupEntry{1, 1, 3};
+    o.pushToTalk = QStringLiteral("1");
+    o.talkKey = QStringLiteral("F9");
     SaveOptions(store.reg, o);
 
     const auto tcomt = store.raw(regpath::kOptions, QStringLiteral("tcomt"));
@@ -136,7 +138,13 @@ TEST_F(OptionsStoreTest, SaveWritesTextWithOneNulAndLoadsBack)
     EXPECT_EQ(loaded.tcomt, 2500);
     EXPECT_EQ(loaded.startCommand, QStringLiteral("Computer"));
     EXPECT_EQ(loaded.comFirmExe, 1);
+    EXPECT_TRUE(loaded.pushToTalkOn());
+    EXPECT_EQ(loaded.talkKey, QStringLiteral("F9"));
     EXPECT_TRUE(store.dialogs.messages.empty());
+    // A store from before push-to-talk, or one with no key picked: off.
+    EXPECT_FALSE(Options{}.pushToTalkOn());
+    set("talkKey", QString());
+    EXPECT_FALSE(LoadOptions(store.reg).pushToTalkOn());
 }
 
 TEST_F(OptionsStoreTest, SavingLoadedOptionsDoesNotPileUpNuls)
@@ -156,11 +164,11 @@ TEST(OptionsStoreMissingKey, SaveReportsEveryFailedWriteAndGoesOn)
 {
     TestStore store; // no keys at all
     SaveOptions(store.reg, Options{});
-    // Twelve values, two messages each.
-    ASSERT_EQ(store.dialogs.messages.size(), 24u);
+    // Fourteen values, two messages each.
+    ASSERT_EQ(store.dialogs.messages.size(), 28u);
     EXPECT_EQ(store.dialogs.messages[0].text, QStringLiteral("RegOpenKey error - 2"));
     EXPECT_EQ(store.dialogs.messages[1].text, QStringLiteral("SetValue error - 6"));
-    EXPECT_EQ(store.dialogs.messages[23].text, QStringLiteral("SetValue error - 6"));
+    EXPECT_EQ(store.dialogs.messages[27].text, QStringLiteral("SetValue error - 6"));
 }
 
 } // namespace
@@ -182,7 +190,7 @@ TEST_F(OptionsStoreTest, SaveWritesInItsFixedOrder)
     store.registry.closeKey(key);
     EXPECT_EQ(names, (QStringList{"t1t", "tcomt", "chktext", "regCheck", "comFirmExe", "winStart",
                                   "progStat", "starter", "startCommand", "soundPath", "soundPlay",
-                                  "soundOpt"}));
+                                  "soundOpt", "pushToTalk", "talkKey"}));
 }
 
 } // namespace

@@ -38,9 +38,14 @@ TEST(SphinxRecognizerTest, HearsOnlyWhileRecognitionIsOn)
     EXPECT_EQ(l.decoder->fed, 0); // not started: the audio is thrown away
     EXPECT_EQ(heard.count(), 0);
 
+    QStringList order;
+    QObject::connect(l.recognizer.get(), &Recognizer::utteranceStarted, [&] { order << "start"; });
+    QObject::connect(l.recognizer.get(), &Recognizer::PhraseHeard, [&] { order << "phrase"; });
     l.recognizer->StartRecognition();
     ASSERT_TRUE(waitForEvents([&] { return heard.count() >= 2; }, 5000));
     EXPECT_EQ(heard.first().first().toString(), QStringLiteral("Yes"));
+    // The beginning of each utterance is told before its phrase.
+    EXPECT_EQ(order.mid(0, 4), (QStringList{"start", "phrase", "start", "phrase"}));
 
     l.recognizer->StopRecognition();
     const int before = heard.count();

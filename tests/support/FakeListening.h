@@ -46,8 +46,8 @@ public:
     bool read(std::int16_t*, std::size_t) override { return false; }
 };
 
-// A decoder that hears `phrase` in every tenth chunk it is fed, and records what the
-// listening thread asked of it.
+// A decoder that hears `phrase` in every tenth chunk it is fed, speech having begun five
+// chunks before, and records what the listening thread asked of it.
 class ScriptedDecoder : public PhraseDecoder
 {
 public:
@@ -55,6 +55,7 @@ public:
     void feed(const std::int16_t* samples, std::size_t count,
               const std::function<void(const DecodedUtterance&)>& heard) override;
     void reset() override { ++resets; }
+    bool inUtterance() const override { return fed % 10 >= 5; }
 
     QString phrase = QStringLiteral("Yes");
     std::atomic<int> fed{0};

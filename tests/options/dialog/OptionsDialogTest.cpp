@@ -2,6 +2,7 @@
 #include "launcher/Grammar.h"
 #include "options/dialog/frmOptions.h"
 #include "platform/autostart/Autostart.h"
+#include "platform/widgets/Perchly.h"
 #include "platform/widgets/Tabrix.h"
 #include "tests/support/Child.h"
 #include "tests/support/MainWindowFixture.h"
@@ -22,9 +23,9 @@
 
 namespace {
 
-const char* const kOptionNames[] = {"t1t",          "tcomt",     "chktext",   "regCheck",
-                                    "comFirmExe",   "winStart",  "progStat",  "starter",
-                                    "startCommand", "soundPath", "soundPlay", "soundOpt"};
+const char* const kOptionNames[] = {
+    "t1t",     "tcomt",        "chktext",   "regCheck",  "comFirmExe", "winStart",   "progStat",
+    "starter", "startCommand", "soundPath", "soundPlay", "soundOpt",   "pushToTalk", "talkKey"};
 
 class OptionsDialogTest : public MainWindowFixture
 {
@@ -304,7 +305,9 @@ TEST_F(OptionsDialogTest, OkStoresEveryValueInOrderAndAppliesThemAtOnce)
                                               {"startCommand", "Jarvis"},
                                               {"soundPath", "/snd/ding.wav"},
                                               {"soundPlay", "1"},
-                                              {"soundOpt", "0"}};
+                                              {"soundOpt", "0"},
+                                              {"pushToTalk", "0"},
+                                              {"talkKey", ""}};
     EXPECT_EQ(storedOptions(), expected);
     EXPECT_EQ(store.raw(regpath::kOptions, QStringLiteral("tcomt"))->second.size(), 5u);
 
@@ -324,6 +327,37 @@ TEST_F(OptionsDialogTest, OkStoresEveryValueInOrderAndAppliesThemAtOnce)
 
     EXPECT_TRUE(main->isEnabled());
     EXPECT_EQ(journal, (QStringList{"LoadGrammarText", "StartRecognition"}));
+    EXPECT_TRUE(dialogGone());
+}
+
+TEST_F(OptionsDialogTest, PushToTalkTakesTheKeyPressedAndOnlyAKeyTheDesktopGives)
+{
+    loaded();
+    QStringList refused{"F12"};
+    launcher->setTalkKeyWatch([&](const QString& key, QString* why) {
+        if (!refused.contains(key))
+            return true;
+        *why = QStringLiteral("another program already uses %1").arg(key);
+        return false;
+    });
+    open();
+    check("chkPushToTalk")->setChecked(true);
+    click("cmdOk"); // no key yet
+    for (const int key : {Qt::Key_F12, Qt::Key_Backspace, Qt::Key_F12})
+        QTest::keyClick(text("txtTalkKey"), static_cast<Qt::Key>(key));
+    EXPECT_EQ(text("txtTalkKey")->text(), QStringLiteral("F12"));
+    click("cmdOk"); // a key the desktop does not give
+    ASSERT_EQ(store.dialogs.texts().size(), 2);
+    EXPECT_TRUE(store.dialogs.texts()[0].contains(QLatin1String("press the key")));
+    EXPECT_EQ(store.dialogs.texts()[1],
+              QStringLiteral("Push-to-talk: another program already uses F12."));
+    EXPECT_EQ(stored("pushToTalk"), QStringLiteral("<missing>"));
+
+    QTest::keyClick(text("txtTalkKey"), Qt::Key_Pause);
+    click("cmdOk");
+    EXPECT_EQ(stored("pushToTalk"), QStringLiteral("1"));
+    EXPECT_EQ(stored("talkKey"), QStringLiteral("Pause"));
+    EXPECT_EQ(main->tray()->toolTip(), QStringLiteral("Ombrel Sarquen\nHold Pause to speak"));
     EXPECT_TRUE(dialogGone());
 }
 
