@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -223,7 +224,8 @@ void frmOptions::buildControls()
     auto* main = new QHBoxLayout(this);
     main->addWidget(fraStartCommand_, 1);
     main->addLayout(right, 1);
-    setMinimumWidth(720);
+    // Never narrower than both columns need: the long explanations would be cut off.
+    setMinimumWidth(std::max(720, main->minimumSize().width()));
 
     connect(chkStartCommand_, &QCheckBox::toggled, this, &frmOptions::chkStartCommandChanged);
     connect(chkSound_, &QCheckBox::toggled, this, &frmOptions::chkSoundChanged);

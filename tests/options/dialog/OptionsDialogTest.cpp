@@ -154,7 +154,13 @@ TEST_F(OptionsDialogTest, LongExplanationsAreNeverSqueezed)
     for (const char* name : {"Label2", "Label7"}) {
         const QLabel* label = field<QLabel>(name);
         EXPECT_GE(label->height(), label->heightForWidth(label->width())) << name;
+        // Nor cut off at the side: the frame is as wide as the label.
+        EXPECT_GE(label->parentWidget()->width(), label->minimumWidth()) << name;
     }
+    // At its smallest the window still gives both columns what they need.
+    dialog->resize(dialog->minimumSize());
+    dialog->layout()->activate();
+    EXPECT_GE(dialog->width(), dialog->layout()->minimumSize().width());
 }
 
 TEST_F(OptionsDialogTest, LoadShowsTheOptionsTheProgramWorksWith)
