@@ -141,4 +141,32 @@ TEST_F(VoiceFlowTest, RealSpeechFromAFileLaunchesTheCommand)
         << zorv.readAllStandardError().toStdString();
 }
 
+TEST_F(VoiceFlowTest, WithPushToTalkOnlyTheUtteranceATalkStartAskedForCounts)
+{
+    setValue(QStringLiteral("options"), QStringLiteral("pushToTalk"), QStringLiteral("1"));
+    setValue(QStringLiteral("options"), QStringLiteral("talkKey"), QStringLiteral("F7"));
+    startProgram();
+    // Up, with its window: a later start now finds it.
+    ASSERT_NE(x.waitForMappedWindow(QStringLiteral("Ombrel Sarquen 2.0"), 15000), 0u);
+    // "zorv /talk", as a compositor's key binding runs it, takes the next utterance only.
+    const auto talk = [this] {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(programDir() + QStringLiteral("/zorv"), {QStringLiteral("/talk")});
+        return p.waitForFinished(10000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(talk());
+    say(QStringLiteral("Whats The Date\nWhat Time Is It"));
+    ASSERT_TRUE(waitForOutput(QStringLiteral("SAY Todays date is")));
+    const QStringList first = output;
+    output.clear();
+    ASSERT_TRUE(talk());
+    say(QStringLiteral("Whats The Date"));
+    ASSERT_TRUE(waitForOutput(QStringLiteral("SAY Todays date is")));
+    const QStringList said = (first + output).filter(QStringLiteral("SAY "));
+    EXPECT_EQ(said.size(), 2) << said.join('|').toStdString();
+    zorv.terminate();
+    EXPECT_TRUE(waitForEnd());
+}
+
 } // namespace
