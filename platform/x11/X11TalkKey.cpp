@@ -93,7 +93,8 @@ void X11TalkKey::release()
     const Window root = DefaultRootWindow(display_);
     for (const unsigned int mask : kLockMasks)
         XUngrabKey(display_, code_, mask, root);
-    XFlush(display_);
+    // Done before the key is offered to anyone else.
+    XSync(display_, False);
     code_ = 0;
     if (down_) {
         down_ = false;

@@ -168,6 +168,16 @@ bool X11Session::keyDown(unsigned long keysym) const
     return code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0;
 }
 
+bool X11Session::keyboardFree() const
+{
+    const int grab = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime);
+    if (grab == GrabSuccess)
+        XUngrabKeyboard(display_, CurrentTime);
+    XSync(display_, False);
+    return grab == GrabSuccess;
+}
+
 bool X11Session::buttonDown(int button) const
 {
     Window root = 0, child = 0;

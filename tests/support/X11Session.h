@@ -37,6 +37,8 @@ public:
     void tapKey(unsigned long keysym, bool shift = false) const;
     // Whether the key of `keysym` is down, as the server has it.
     bool keyDown(unsigned long keysym) const;
+    // Whether no other client holds the keyboard (a window switcher that is open does).
+    bool keyboardFree() const;
     // Whether pointer button `button` (1 left, 2 middle, 3 right) is down.
     bool buttonDown(int button) const;
     // Whether a key of the server's keymap, as it is now, carries `keysym`.

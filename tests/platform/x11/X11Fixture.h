@@ -18,6 +18,13 @@ protected:
         if (qEnvironmentVariableIsEmpty("DISPLAY") || !x.connected())
             GTEST_SKIP() << "needs an X server (make test provides one)";
         ASSERT_TRUE(desktop.connected());
+        // The window manager's window switcher, opened by Alt+Tab in a test before this
+        // one and left open, would take every key: letting go of Alt closes it.
+        if (!x.keyboardFree()) {
+            x.tapKey(X11Session::kAltL);
+            ASSERT_TRUE(waitUntil([&] { return x.keyboardFree(); }))
+                << "another client holds the keyboard";
+        }
     }
 
     // Activates `window` through the window manager and waits until it has the focus and
@@ -62,7 +69,7 @@ private:
     static QStringList before(TestWindow& window, const QString& marker, const QString& last)
     {
         if (!window.waitForEvent(last))
-            return {QStringLiteral("marker missing")};
+            return QStringList{QStringLiteral("marker missing")} + window.takeEvents();
         QStringList events = window.takeEvents();
         return events.mid(0, events.indexOf(marker));
     }
