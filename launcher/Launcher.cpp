@@ -159,7 +159,13 @@ void Launcher::applyTalkOptions()
 
 bool Launcher::watchTalkKey(const QString& key, QString* error)
 {
-    return !talkKeyWatch_ || talkKeyWatch_(key, error);
+    // The dialog's OK takes the key before the options are applied: not twice.
+    if (!talkKeyWatch_ || key == watchedKey_)
+        return true;
+    const bool taken = talkKeyWatch_(key, error);
+    // A refused key is not watched, and neither is the one before it.
+    watchedKey_ = taken ? key : QString();
+    return taken;
 }
 
 QString Launcher::talkPrompt() const

@@ -177,6 +177,7 @@ private:
     Listening listening_;
     TalkGate talk_;
     TalkKeyWatch talkKeyWatch_;
+    QString watchedKey_; // empty: none
     QTimer* tcom_;
     std::function<platform::WindowId()> mainWindow_;
     std::unique_ptr<SpokenAnswers> answers_;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -113,27 +114,57 @@ private:
     QString server_;
 };
 
-// Reads the server's output FIFO on a thread of its own and counts the samples louder
-// than `level`.
-class OutputListener
+// One end of a server's FIFO, served by a thread of its own until the object goes.
+class FifoEnd
 {
 public:
-    OutputListener(const QString& fifo, int level)
+    bool isOpen() const { return fd_ >= 0; }
+
+protected:
+    FifoEnd(const QString& fifo, int flags)
+        : fd_(::open(QFile::encodeName(fifo).constData(), flags | O_NONBLOCK))
     {
-        fd_ = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
-        if (fd_ >= 0)
-            thread_ = std::thread([this, level] { listen(level); });
     }
-    ~OutputListener()
+    ~FifoEnd()
+    {
+        stop();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FifoEnd(const FifoEnd&) = delete;
+    FifoEnd& operator=(const FifoEnd&) = delete;
+    // Runs `serve` on the thread, when the FIFO is open.
+    void start(std::function<void()> serve)
+    {
+        if (fd_ >= 0)
+            thread_ = std::thread(std::move(serve));
+    }
+    // Ends the thread; the classes below call it first, as it uses their members.
+    void stop()
     {
         stop_ = true;
         if (thread_.joinable())
             thread_.join();
-        if (fd_ >= 0)
-            ::close(fd_);
     }
 
-    bool isOpen() const { return fd_ >= 0; }
+    int fd_;
+    std::atomic<bool> stop_ = false;
+
+private:
+    std::thread thread_;
+};
+
+// Reads the server's output FIFO on a thread of its own and counts the samples louder
+// than `level`.
+class OutputListener : public FifoEnd
+{
+public:
+    OutputListener(const QString& fifo, int level) : FifoEnd(fifo, O_RDONLY)
+    {
+        start([this, level] { listen(level); });
+    }
+    ~OutputListener() { stop(); }
+
     int loudSamples() const { return loud_; }
 
 private:
@@ -159,34 +190,21 @@ private:
         }
     }
 
-    int fd_ = -1;
-    std::atomic<bool> stop_ = false;
     std::atomic<int> loud_ = 0;
-    std::thread thread_;
 };
 
 // Someone at the server's microphone: writes 16 kHz samples into its FIFO at the pace of
 // speech, silence while nothing is said. A pipe source gives nothing while nothing is
 // written, and whoever records from it would wait for ever.
-class MicrophoneVoice
+class MicrophoneVoice : public FifoEnd
 {
 public:
-    explicit MicrophoneVoice(const QString& fifo)
+    explicit MicrophoneVoice(const QString& fifo) : FifoEnd(fifo, O_WRONLY)
     {
-        fd_ = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-        if (fd_ >= 0)
-            thread_ = std::thread([this] { talk(); });
+        start([this] { talk(); });
     }
-    ~MicrophoneVoice()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~MicrophoneVoice() { stop(); }
 
-    bool isOpen() const { return fd_ >= 0; }
     // Says `samples` after what is being said now.
     void say(const std::vector<std::int16_t>& samples)
     {
@@ -224,9 +242,6 @@ private:
         }
     }
 
-    int fd_ = -1;
-    std::atomic<bool> stop_ = false;
     std::mutex lock_;
     std::vector<std::int16_t> words_;
-    std::thread thread_;
 };
