@@ -76,7 +76,7 @@ void frmLaunch::connectLauncher()
     connect(&l, &Launcher::hideRequested, this, &frmLaunch::hideMainWindow);
     connect(&l, &Launcher::aboutRequested, this, &frmLaunch::openAbout);
     connect(&l, &Launcher::programEnded, this, &frmLaunch::closeWindows);
-    connect(&l, &Launcher::talkKeyRefused, this, &frmLaunch::showDesktopNotice);
+    connect(&l, &Launcher::talkKeyNotice, this, &frmLaunch::showDesktopNotice);
     connect(&l, &Launcher::optionsChanged, this, [this] {
         clearHeard();
         showTrayState();

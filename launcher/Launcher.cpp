@@ -154,7 +154,14 @@ void Launcher::applyTalkOptions()
     talk_.setEnabled(on);
     QString why;
     if (!watchTalkKey(on ? options().talkKey : QString(), &why))
-        emit talkKeyRefused(QStringLiteral("Push-to-talk: %1").arg(why));
+        emit talkKeyNotice(QStringLiteral("Push-to-talk: %1").arg(why));
+}
+
+void Launcher::talkKeyTold(const QString& what, bool keyGone)
+{
+    if (keyGone)
+        watchedKey_.clear();
+    emit talkKeyNotice(QStringLiteral("Push-to-talk: %1").arg(what));
 }
 
 bool Launcher::watchTalkKey(const QString& key, QString* error)

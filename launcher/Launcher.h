@@ -96,6 +96,10 @@ public:
     // Watches `key` for push-to-talk now; false, with the reason, when the desktop cannot
     // (another program has it). True where the desktop watches no keys.
     bool watchTalkKey(const QString& key, QString* error);
+    // The desktop tells, after the watch began, something of the talk key (`what`); with
+    // `keyGone` the key is no longer watched (refused or taken back), so the next options
+    // that name it ask again.
+    void talkKeyTold(const QString& what, bool keyGone);
     void pauseRecognition() { listening_.pauseRecognition(); }
     void resumeRecognition() { listening_.resumeRecognition(); }
 
@@ -140,8 +144,9 @@ signals:
     // Sound that is none of the phrases, said while it counts; `reason` as the recogniser
     // gives it.
     void notUnderstood(const QString& reason);
-    // The talk key of the options cannot be watched: why.
-    void talkKeyRefused(const QString& why);
+    // What the desktop says of the talk key, in words for the user: it cannot be
+    // watched, or was taken back, or has another key than the options name.
+    void talkKeyNotice(const QString& notice);
     void showRequested(bool minimised);
     void hideRequested();
     void aboutRequested();

@@ -1,12 +1,12 @@
 #include "platform/portal/RemoteDesktopPortal.h"
 
 #include "platform/files/SafeWrite.h"
+#include "platform/portal/PortalRequests.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,11 +16,11 @@ namespace platform {
 
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+using portal::kPath;
+using portal::kRequest;
+using portal::kService;
+using portal::kSession;
 const QString kInterface = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
-const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
-const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 
 constexpr uint kKeyboard = 1;
 constexpr uint kPointer = 2;
@@ -33,36 +33,12 @@ constexpr int kNotifyWait = 2000;
 // A restore token is a short identifier; anything longer in the file is not one.
 constexpr qint64 kLongestToken = 1024;
 
-// The portal names its request objects after the caller's unique bus name and the
-// token the caller chose, so the caller can listen before it asks.
-QString requestPath(const QDBusConnection& bus, const QString& token)
-{
-    QString sender = bus.baseService();
-    if (sender.startsWith(u':'))
-        sender.remove(0, 1);
-    sender.replace(u'.', u'_');
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-}
-
-QString newToken()
-{
-    static int count = 0;
-    return QStringLiteral("sarquen%1_%2").arg(QCoreApplication::applicationPid()).arg(++count);
-}
-
 QString readToken(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.read(kLongestToken + 1)).trimmed().left(kLongestToken);
-}
-
-QString pathText(const QVariant& value)
-{
-    return value.metaType() == QMetaType::fromType<QDBusObjectPath>()
-               ? value.value<QDBusObjectPath>().path()
-               : value.toString();
 }
 
 } // namespace
@@ -72,18 +48,12 @@ RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus, QString tokenFile,
                                          const QString& display)
     : bus_(std::move(bus)), tokenFile_(std::move(tokenFile)), refused_(std::move(refused))
 {
-    QDBusMessage ask = QDBusMessage::createMethodCall(
-        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("GetAll"));
-    ask << kInterface;
-    // The portal may be started for this call.
-    const QDBusMessage answer = bus_.call(ask, QDBus::Block, 10000);
-    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty()) {
+    const QVariantMap properties = portal::interfaceProperties(bus_, kInterface);
+    if (properties.isEmpty()) {
         problem_ = QStringLiteral("the desktop portal offers no remote control (it needs "
                                   "xdg-desktop-portal with its GNOME or KDE part)");
         return;
     }
-    const auto properties = qdbus_cast<QVariantMap>(answer.arguments().constFirst());
     version_ = properties.value(QStringLiteral("version")).toUInt();
     const uint types = properties.value(QStringLiteral("AvailableDeviceTypes")).toUInt();
     if ((types & (kKeyboard | kPointer)) != (kKeyboard | kPointer)) {
@@ -119,7 +89,7 @@ void RemoteDesktopPortal::send(std::function<void()> event)
         state_ = State::Creating;
         waiting_.push_back(std::move(event));
         request(QStringLiteral("CreateSession"), {},
-                {{QStringLiteral("session_handle_token"), newToken()}});
+                {{QStringLiteral("session_handle_token"), portal::newToken()}});
         return;
     default:
         if (waiting_.size() < kMostWaiting)
@@ -130,23 +100,11 @@ void RemoteDesktopPortal::send(std::function<void()> event)
 void RemoteDesktopPortal::request(const QString& method, QVariantList arguments,
                                   QVariantMap options)
 {
-    const QString token = newToken();
-    options.insert(QStringLiteral("handle_token"), token);
-    requestPath_ = requestPath(bus_, token);
-    bus_.connect(kService, requestPath_, kRequest, QStringLiteral("Response"), this,
-                 SLOT(onResponse(uint, QVariantMap)));
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
-    arguments << options;
-    call.setArguments(arguments);
-    // The method answers at once; the user's answer comes later, as the Response.
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher](QDBusPendingCallWatcher*) {
-                watcher->deleteLater();
-                if (watcher->isError())
-                    refuse(QStringLiteral("the desktop portal failed (%1)")
-                               .arg(watcher->error().message()));
-            });
+    requestPath_ =
+        portal::request(bus_, kInterface, method, std::move(arguments), std::move(options), this,
+                        SLOT(onResponse(uint, QVariantMap)), [this](const QString& error) {
+                            refuse(QStringLiteral("the desktop portal failed (%1)").arg(error));
+                        });
 }
 
 void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
@@ -163,7 +121,7 @@ void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
         return;
     }
     if (state_ == State::Creating) {
-        session_ = pathText(results.value(QStringLiteral("session_handle")));
+        session_ = portal::pathText(results.value(QStringLiteral("session_handle")));
         bus_.connect(kService, session_, kSession, QStringLiteral("Closed"), this,
                      SLOT(onSessionClosed()));
         QVariantMap options{{QStringLiteral("types"), kKeyboard | kPointer}};

@@ -340,7 +340,9 @@ TEST_F(OptionsDialogTest, PushToTalkTakesTheKeyPressedAndOnlyAKeyTheDesktopGives
 {
     loaded();
     QStringList refused{"F12"};
+    QStringList asked;
     launcher->setTalkKeyWatch([&](const QString& key, QString* why) {
+        asked << key;
         if (!refused.contains(key))
             return true;
         *why = QStringLiteral("another program already uses %1").arg(key);
@@ -365,6 +367,16 @@ TEST_F(OptionsDialogTest, PushToTalkTakesTheKeyPressedAndOnlyAKeyTheDesktopGives
     EXPECT_EQ(stored("talkKey"), QStringLiteral("Pause"));
     EXPECT_EQ(main->tray()->toolTip(), QStringLiteral("Ombrel Sarquen\nHold Pause to speak"));
     EXPECT_TRUE(dialogGone());
+
+    // The desktop takes the key back later: the next OK asks for it again; a word of
+    // the desktop that keeps the key does not.
+    launcher->talkKeyTold(QStringLiteral("the desktop gave it the key Ctrl+Pause."), false);
+    open();
+    click("cmdOk");
+    launcher->talkKeyTold(QStringLiteral("the desktop would not give the program Pause"), true);
+    open();
+    click("cmdOk");
+    EXPECT_EQ(asked, (QStringList{"F12", "Pause", "Pause"}));
 }
 
 TEST_F(OptionsDialogTest, StartingWithTheSessionWritesAndRemovesTheEntry)

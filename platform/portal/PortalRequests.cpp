@@ -1,0 +1,68 @@
+#include "platform/portal/PortalRequests.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <utility>
+
+namespace platform::portal {
+
+QString requestPath(const QDBusConnection& bus, const QString& token)
+{
+    QString sender = bus.baseService();
+    if (sender.startsWith(u':'))
+        sender.remove(0, 1);
+    sender.replace(u'.', u'_');
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+}
+
+QString newToken()
+{
+    static int count = 0;
+    return QStringLiteral("sarquen%1_%2").arg(QCoreApplication::applicationPid()).arg(++count);
+}
+
+QString pathText(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<QDBusObjectPath>()
+               ? value.value<QDBusObjectPath>().path()
+               : value.toString();
+}
+
+QVariantMap interfaceProperties(const QDBusConnection& bus, const QString& interface)
+{
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("GetAll"));
+    ask << interface;
+    // The portal may be started for this call.
+    const QDBusMessage answer = bus.call(ask, QDBus::Block, 10000);
+    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())
+        return {};
+    return qdbus_cast<QVariantMap>(answer.arguments().constFirst());
+}
+
+QString request(QDBusConnection& bus, const QString& interface, const QString& method,
+                QVariantList arguments, QVariantMap options, QObject* receiver, const char* slot,
+                std::function<void(const QString&)> failed)
+{
+    const QString token = newToken();
+    options.insert(QStringLiteral("handle_token"), token);
+    const QString path = requestPath(bus, token);
+    bus.connect(kService, path, kRequest, QStringLiteral("Response"), receiver, slot);
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+    arguments << options;
+    call.setArguments(arguments);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), receiver);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, receiver,
+                     [watcher, failed = std::move(failed)](QDBusPendingCallWatcher*) {
+                         watcher->deleteLater();
+                         if (watcher->isError() && failed)
+                             failed(watcher->error().message());
+                     });
+    return path;
+}
+
+} // namespace platform::portal

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+class QObject;
+
+namespace platform::portal {
+
+inline const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+inline const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+inline const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+inline const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
+
+// The portal names its request objects after the caller's unique bus name and the token
+// the caller chose, so the caller can listen for the answer before it asks.
+QString requestPath(const QDBusConnection& bus, const QString& token);
+// A token no other request or session of this program has used.
+QString newToken();
+// An object path the portal handed back, whether typed as a path or as a string.
+QString pathText(const QVariant& value);
+// The properties of the portal's `interface`; empty when the portal does not offer it.
+QVariantMap interfaceProperties(const QDBusConnection& bus, const QString& interface);
+// Calls `method` of the portal's `interface` with `arguments` and then `options`, which
+// gain a new request token. The call answers at once; the answer (the user's, where the
+// desktop asks) comes later as the request's Response(uint, QVariantMap), delivered to
+// `receiver`'s `slot`. Returns the request's path, to disconnect from once answered;
+// `failed` hears why when the call itself fails.
+QString request(QDBusConnection& bus, const QString& interface, const QString& method,
+                QVariantList arguments, QVariantMap options, QObject* receiver, const char* slot,
+                std::function<void(const QString&)> failed);
+
+} // namespace platform::portal
