@@ -24,11 +24,13 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
     for (std::size_t at = 0; at < stream.size(); at += kChunk) {
         const std::size_t n = std::min(kChunk, stream.size() - at);
         std::vector<DecodedUtterance> heard;
+        const bool speaking = decoder.inUtterance();
         const auto started = std::chrono::steady_clock::now();
         decoder.feed(stream.data() + at, n, [&](const DecodedUtterance& u) { heard.push_back(u); });
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         o.wallSeconds += wall;
+        const double ms = static_cast<double>(at + n) * 1000.0 / kRate;
         for (const DecodedUtterance& u : heard) {
             o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11")
                                 .arg(u.candidate.value_or(QStringLiteral("-")))
@@ -42,6 +44,7 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
                                 .arg(rejectionText(u.rejection))
                                 .arg(u.rival.value_or(QStringLiteral("-")))
                                 .arg(u.rivalMargin, 0, 'f', 2);
+            o.events.push_back({ms, false, u.phrase});
             if (!u.phrase)
                 continue;
             o.accepted << *u.phrase;
@@ -50,6 +53,10 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
                 o.latencyMs = delivered * 1000.0 / kRate + wall * 1000.0;
             }
         }
+        // As the recogniser does: an utterance that began in this chunk is told after the
+        // phrases that ended in it.
+        if (!speaking && decoder.inUtterance())
+            o.events.push_back({ms, true, std::nullopt});
     }
     decoder.reset();
     return o;

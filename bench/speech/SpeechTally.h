@@ -11,15 +11,25 @@
 
 namespace bench {
 
+// When, in the stream, the decoder said an utterance began (`phrase` unset) or ended
+// (with the phrase heard, if any), in the order the recogniser passes them on.
+struct UtteranceEvent
+{
+    double ms = 0;
+    bool started = false;
+    std::optional<QString> phrase;
+};
+
 // What one engine made of one file.
 struct Outcome
 {
-    QStringList accepted;            // phrases heard, in order
-    QStringList utterances;          // every utterance, as --verbose writes it
-    std::optional<double> latencyMs; // of the first accepted phrase, when measured
-    double audioSeconds = 0;         // the file without the trailing silence
-    double fedSeconds = 0;           // with it
-    double wallSeconds = 0;          // decoding time
+    std::vector<UtteranceEvent> events; // where the engine tells them
+    QStringList accepted;               // phrases heard, in order
+    QStringList utterances;             // every utterance, as --verbose writes it
+    std::optional<double> latencyMs;    // of the first accepted phrase, when measured
+    double audioSeconds = 0;            // the file without the trailing silence
+    double fedSeconds = 0;              // with it
+    double wallSeconds = 0;             // decoding time
 };
 
 // The per-condition tallies of one engine.

@@ -8,10 +8,10 @@
 // phrases (baseline-sphinx.sh) and are scored the same way.
 //
 // Reported per corpus: per condition (clean, band-limited, noise at 20 and 10 dB SNR,
-// speech to reject, noise alone) and per speaker or recording set; then the targets, real
-// and synthetic voices side by side; then speed, idle CPU and memory. Only the files of
-// one fold count ("report" unless --fold says otherwise): the thresholds are set on the
-// other ("tune").
+// speech to reject, noise alone) and per speaker or recording set; push-to-talk beside
+// always listening (the talk key held over each file's speech, and never held); then the targets,
+// real and synthetic voices side by side; then speed, idle CPU and memory. Only the files of one
+// fold count ("report" unless --fold says otherwise): the thresholds are set on the other ("tune").
 //
 //   bench_speech [JSON] [--corpus LIST [--grammar FILE]] [--json JSON] [--fold F]
 //                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...
@@ -26,6 +26,7 @@
 #include "bench/speech/FileDecoding.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
+#include "bench/speech/TalkReplay.h"
 #include "speech/sphinx/PhraseDecoder.h"
 
 #include <QCoreApplication>
@@ -119,6 +120,9 @@ struct CorpusResults
     Corpus corpus;
     QStringList conditions; // in the order they are shown
     Results ours, base;
+    // Ours in push-to-talk: the key held from the file's start to the end of its speech,
+    // and never held.
+    Results held, idle;
 };
 
 QStringList conditionsOf(const std::vector<Entry>& entries)
@@ -303,6 +307,52 @@ QJsonObject resultsJson(const CorpusResults& r, bool haveOurs, bool haveBase)
         {"grammar_phrases", static_cast<int>(grammarPhrases(r.corpus.grammarText).size())},
         {"conditions", tallies(r.ours.byCondition, r.base.byCondition)},
         {"sources", sources}};
+}
+
+// Push-to-talk against always listening, one row per condition and one per speaker: the
+// share of commands heard right (always / key held), and how many files launched
+// something (always / no key held).
+void printPushToTalk(const CorpusResults& r)
+{
+    const auto cell = [](const Tally& always, const Tally& held, const Tally& idle) {
+        const QString heard = always.commands ? fmt(always.accuracy(), "%.1f") + QLatin1Char('/') +
+                                                    fmt(held.accuracy(), "%.1f")
+                                              : QStringLiteral("-");
+        const int launched = always.falseAccepted + always.correct + always.wrong;
+        const int idleLaunched = idle.falseAccepted + idle.correct + idle.wrong;
+        return std::make_pair(heard, QStringLiteral("%1/%2").arg(launched).arg(idleLaunched));
+    };
+    const auto at = [](const std::map<QString, Tally>& m, const QString& c) {
+        return m.count(c) ? m.at(c) : Tally();
+    };
+    std::printf("\npush-to-talk     %-22s %s\n", "heard % always/held",
+                "files that launched: always/no key");
+    for (const QString& c : r.conditions) {
+        const auto [heard, launched] =
+            cell(at(r.ours.byCondition, c), at(r.held.byCondition, c), at(r.idle.byCondition, c));
+        std::printf("%-16s %-22s %s\n", qPrintable(c), qPrintable(heard), qPrintable(launched));
+    }
+    std::printf("by speaker or set\n");
+    for (const auto& [source, byCondition] : r.ours.bySource) {
+        Tally always, held, idle;
+        for (const auto& [c, t] : byCondition) {
+            always.add(t);
+            held.add(at(r.held.bySource.at(source), c));
+            idle.add(at(r.idle.bySource.at(source), c));
+        }
+        const auto [heard, launched] = cell(always, held, idle);
+        std::printf("%-16s %-22s %s\n", qPrintable(source.left(16)), qPrintable(heard),
+                    qPrintable(launched));
+    }
+}
+
+QJsonObject pushToTalkJson(const CorpusResults& r)
+{
+    QJsonObject o;
+    for (const auto& [c, t] : r.held.byCondition)
+        o.insert(c, QJsonObject{{"key_held", tallyJson(t)},
+                                {"no_key", tallyJson(r.idle.byCondition.at(c))}});
+    return o;
 }
 
 // The figures the targets are set on, summed over a group of corpora.
@@ -492,6 +542,11 @@ int main(int argc, char** argv)
                     e.speechEnd ? static_cast<std::size_t>(*e.speechEnd * kRate) : speechEnd(s);
                 const Outcome o = decodeFile(*decoder, s, end);
                 r.ours.add(e, o);
+                Outcome talk = o;
+                talk.accepted = talkAdmitted(o, std::make_pair(0.0, end * 1000.0 / kRate));
+                r.held.add(e, talk);
+                talk.accepted = talkAdmitted(o, std::nullopt);
+                r.idle.add(e, talk);
                 if (verbose.isOpen())
                     verbose.write(QStringList{e.path, e.condition, e.expected,
                                               fmt(o.latencyMs.value_or(NAN), "%.0f"),
@@ -529,7 +584,12 @@ int main(int argc, char** argv)
                     static_cast<long long>(grammarPhrases(r.corpus.grammarText).size()));
         printConditions(r);
         printSources(r);
-        corporaJson.insert(r.corpus.name, resultsJson(r, haveOurs, haveBaseline));
+        QJsonObject corpusJson = resultsJson(r, haveOurs, haveBaseline);
+        if (haveOurs) {
+            printPushToTalk(r);
+            corpusJson.insert(QStringLiteral("push_to_talk"), pushToTalkJson(r));
+        }
+        corporaJson.insert(r.corpus.name, corpusJson);
         const bool isReal = r.corpus.name != QLatin1String("synthetic");
         (isReal ? real : synthetic).add(r, true);
         (isReal ? realBase : syntheticBase).add(r, false);
