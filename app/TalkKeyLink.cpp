@@ -2,6 +2,7 @@
 
 #include "launcher/Launcher.h"
 #include "platform/choice/SessionDesktop.h"
+#include "platform/gnome/GnomeTalkKey.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/x11/X11TalkKey.h"
 
@@ -9,12 +10,6 @@
 #include <QProcessEnvironment>
 
 namespace {
-
-template <class Watch> void passPresses(Watch* watch, Launcher& launcher)
-{
-    QObject::connect(watch, &Watch::pressed, &launcher, &Launcher::talkKeyDown);
-    QObject::connect(watch, &Watch::released, &launcher, &Launcher::talkKeyUp);
-}
 
 std::unique_ptr<QObject> linkX11(Launcher& launcher)
 {
@@ -27,81 +22,112 @@ std::unique_ptr<QObject> linkX11(Launcher& launcher)
         }
         return watch->grab(name, error);
     });
-    passPresses(watch, launcher);
+    QObject::connect(watch, &platform::X11TalkKey::pressed, &launcher, &Launcher::talkKeyDown);
+    QObject::connect(watch, &platform::X11TalkKey::released, &launcher, &Launcher::talkKeyUp);
     return key;
 }
 
-// The portal is asked for on the first key picked, not at start: where the desktop has
-// no portal, finding that out may take a while.
-class PortalTalkKey : public QObject
+// On Wayland: the desktop portal's global shortcuts where the desktop offers them (held
+// as on X11); else, on GNOME, the program's Shell extension (each press is one
+// utterance); else the user is told to bind the key to "/talk". The portal is asked for
+// on the first key picked, not at start: where the desktop has no portal, finding that
+// out may take a while.
+class WaylandTalkKey : public QObject
 {
 public:
-    explicit PortalTalkKey(Launcher& launcher) : launcher_(launcher) {}
+    WaylandTalkKey(Launcher& launcher, bool gnome) : launcher_(launcher), gnome_(gnome) {}
 
-    void watch(const QString& name)
+    bool watch(const QString& name, QString* error)
     {
         key_ = name;
-        if (!portal_) {
+        if (!portal_ && !gnomeKey_) {
             if (name.isEmpty())
-                return;
+                return true;
             open();
         }
-        if (!portal_->problem().isEmpty()) {
-            if (!name.isEmpty())
-                launcher_.talkKeyTold(
-                    QStringLiteral("this desktop lets no program watch %1 (%2); bind %1 to "
-                                   "\"zorv /talk\" in its keyboard shortcuts.")
-                        .arg(name, portal_->problem()),
-                    false);
-            return;
+        if (portal_) {
+            portal_->bind(name);
+            return true;
         }
-        portal_->bind(name);
+        QString why;
+        if (gnomeKey_) {
+            switch (gnomeKey_->watch(name, &why)) {
+            case platform::GnomeTalkKey::Answer::Taken:
+                return true;
+            case platform::GnomeTalkKey::Answer::Refused:
+                *error = why;
+                return false;
+            case platform::GnomeTalkKey::Answer::NoExtension:
+                break;
+            }
+        }
+        if (!name.isEmpty())
+            launcher_.talkKeyTold(QStringLiteral("this desktop lets no program watch %1 (%2); "
+                                                 "bind %1 to \"zorv /talk\" in its keyboard "
+                                                 "shortcuts.")
+                                      .arg(name, why.isEmpty() ? problem_ : why),
+                                  false);
+        return true;
     }
 
 private:
     void open()
     {
-        portal_ = std::make_unique<platform::GlobalShortcutsPortal>(QDBusConnection::sessionBus());
-        passPresses(portal_.get(), launcher_);
+        auto portal =
+            std::make_unique<platform::GlobalShortcutsPortal>(QDBusConnection::sessionBus());
+        problem_ = portal->problem();
+        if (!problem_.isEmpty()) {
+            if (gnome_) {
+                gnomeKey_ = std::make_unique<platform::GnomeTalkKey>();
+                connect(gnomeKey_.get(), &platform::GnomeTalkKey::pressed, &launcher_,
+                        &Launcher::talkOnce);
+            }
+            return;
+        }
+        portal_ = std::move(portal);
+        connect(portal_.get(), &platform::GlobalShortcutsPortal::pressed, &launcher_,
+                &Launcher::talkKeyDown);
+        connect(portal_.get(), &platform::GlobalShortcutsPortal::released, &launcher_,
+                &Launcher::talkKeyUp);
         connect(portal_.get(), &platform::GlobalShortcutsPortal::refused, this,
                 [this](const QString& why) { launcher_.talkKeyTold(why, true); });
         connect(portal_.get(), &platform::GlobalShortcutsPortal::bound, this,
-                [this](const QString& trigger) {
-                    if (trigger.isEmpty())
-                        launcher_.talkKeyTold(
-                            QStringLiteral("give \"Ombrel Sarquen: push to talk\" a key in the "
-                                           "desktop's shortcut settings (%1 was asked for).")
-                                .arg(key_),
-                            false);
-                    else if (trigger != key_)
-                        launcher_.talkKeyTold(
-                            QStringLiteral("the desktop gave it the key %1.").arg(trigger), false);
-                });
+                [this](const QString& trigger) { told(trigger); });
+    }
+
+    void told(const QString& trigger)
+    {
+        if (trigger.isEmpty())
+            launcher_.talkKeyTold(QStringLiteral("give \"Ombrel Sarquen: push to talk\" a key in "
+                                                 "the desktop's shortcut settings (%1 was asked "
+                                                 "for).")
+                                      .arg(key_),
+                                  false);
+        else if (trigger != key_)
+            launcher_.talkKeyTold(QStringLiteral("the desktop gave it the key %1.").arg(trigger),
+                                  false);
     }
 
     Launcher& launcher_;
+    const bool gnome_;
     std::unique_ptr<platform::GlobalShortcutsPortal> portal_;
+    std::unique_ptr<platform::GnomeTalkKey> gnomeKey_;
     QString key_;
+    QString problem_;
 };
-
-std::unique_ptr<QObject> linkPortal(Launcher& launcher)
-{
-    auto key = std::make_unique<PortalTalkKey>(launcher);
-    PortalTalkKey* watch = key.get();
-    // The desktop answers later; what it refuses is told then.
-    launcher.setTalkKeyWatch([watch](const QString& name, QString*) {
-        watch->watch(name);
-        return true;
-    });
-    return key;
-}
 
 } // namespace
 
 std::unique_ptr<QObject> linkTalkKey(Launcher& launcher)
 {
-    if (platform::sessionDesktop(QProcessEnvironment::systemEnvironment()).kind ==
-        platform::DesktopKind::X11)
+    const platform::DesktopKind kind =
+        platform::sessionDesktop(QProcessEnvironment::systemEnvironment()).kind;
+    if (kind == platform::DesktopKind::X11)
         return linkX11(launcher);
-    return linkPortal(launcher);
+    auto key = std::make_unique<WaylandTalkKey>(launcher, kind == platform::DesktopKind::Gnome);
+    WaylandTalkKey* watch = key.get();
+    // The portal answers later; what it refuses is told then.
+    launcher.setTalkKeyWatch(
+        [watch](const QString& name, QString* error) { return watch->watch(name, error); });
+    return key;
 }

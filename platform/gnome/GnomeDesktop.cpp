@@ -1,5 +1,7 @@
 #include "platform/gnome/GnomeDesktop.h"
 
+#include "platform/gnome/ExtensionBus.h"
+
 #include "platform/input/VirtualKeys.h"
 
 #include <QDBusArgument>
@@ -15,16 +17,16 @@ namespace platform {
 
 namespace {
 
-const QString kShell = QStringLiteral("org.gnome.Shell");
-const QString kName = QStringLiteral("org.ombrel.Sarquen");
-const QString kPath = QStringLiteral("/org/ombrel/Sarquen/Desktop");
-const QString kInterface = QStringLiteral("org.ombrel.Sarquen.Desktop");
+using gnome::kInterface;
+using gnome::kName;
+using gnome::kPath;
+using gnome::kShell;
+using gnome::kTimeoutMs;
 // The extension's answer to a caller that is not the program.
 const QString kRefused = QStringLiteral("org.ombrel.Sarquen.Desktop.Error.NotAllowed");
 // The extension's two forms: GNOME Shell 40 to 44, and 45 on.
 const QString kExtensions[] = {QStringLiteral("sarquen-desktop@ombrel.example"),
                                QStringLiteral("sarquen-desktop-45@ombrel.example")};
-constexpr int kTimeoutMs = 2000;
 constexpr int kEnableTries = 30;
 constexpr unsigned long kEnableWaitMs = 100;
 

@@ -1,9 +1,9 @@
 // The desktop of a GNOME Shell session, as Ombrel Sarquen reaches it over D-Bus: the
-// windows (by last use), the window commands, and a keyboard and a pointer of the
-// extension's own for the key and mouse commands of scripts. Only the program is
+// windows (by last use), the window commands, a keyboard and a pointer of the
+// extension's own for the key and mouse commands of scripts, and the push-to-talk key. Only the program is
 // answered: the owner of the bus name org.ombrel.Sarquen, in a process that runs one of
 // the program's executables.
-// Clutter, Gio, GLib and Meta come from the file this one is put in front of.
+// Clutter, Gio, GLib, Main, Meta and Shell come from the file this one is put in front of.
 
 // The program's executables by their full paths, filled in as the extension is built
 // (the build tree's programs) and installed (the installed zorv alone).
@@ -39,6 +39,11 @@ const SARQUEN_INTERFACE = `<node>
       <arg type="i" name="x" direction="out"/>
       <arg type="i" name="y" direction="out"/>
     </method>
+    <method name="WatchTalkKey">
+      <arg type="s" name="accelerator" direction="in"/>
+      <arg type="b" name="taken" direction="out"/>
+    </method>
+    <signal name="TalkKeyPressed"/>
   </interface>
 </node>`;
 
@@ -64,9 +69,17 @@ class SarquenDesktop {
         }
         this._object = Gio.DBusExportedObject.wrapJSObject(SARQUEN_INTERFACE, this);
         this._object.export(Gio.DBus.session, SARQUEN_PATH);
+        this._talkAction = Meta.KeyBindingAction.NONE;
+        this._accelerators = global.display.connect('accelerator-activated',
+            (display, action) => {
+                if (action === this._talkAction)
+                    this._object.emit_signal('TalkKeyPressed', null);
+            });
     }
 
     destroy() {
+        this._WatchTalkKey('');
+        global.display.disconnect(this._accelerators);
         this._object.unexport();
         this._keyboard = null;
         this._pointer = null;
@@ -190,5 +203,27 @@ class SarquenDesktop {
     _PointerPosition() {
         const [x, y] = global.get_pointer();
         return [x, y];
+    }
+
+    // Takes the key `accelerator` ("F9") for push-to-talk in place of the one before
+    // ('': none); false when the Shell will not give it (another binding has it, or it
+    // is no key). The Shell tells only that the key went down: each press is one
+    // utterance.
+    _WatchTalkKey(accelerator) {
+        if (this._talkAction !== Meta.KeyBindingAction.NONE) {
+            global.display.ungrab_accelerator(this._talkAction);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(this._talkAction),
+                Shell.ActionMode.NONE);
+            this._talkAction = Meta.KeyBindingAction.NONE;
+        }
+        if (accelerator === '')
+            return [true];
+        this._talkAction = global.display.grab_accelerator(accelerator,
+            Meta.KeyBindingFlags.NONE);
+        if (this._talkAction === Meta.KeyBindingAction.NONE)
+            return [false];
+        Main.wm.allowKeybinding(Meta.external_binding_name_for_action(this._talkAction),
+            Shell.ActionMode.ALL);
+        return [true];
     }
 }

@@ -1,5 +1,6 @@
 // GNOME Shell 40 to 44: extensions are scripts with an init() function.
-const {Clutter, Gio, GLib, Meta} = imports.gi;
+const {Clutter, Gio, GLib, Meta, Shell} = imports.gi;
+const Main = imports.ui.main;
 
 //@DESKTOP@
 

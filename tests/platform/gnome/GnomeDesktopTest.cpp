@@ -1,4 +1,5 @@
 #include "platform/gnome/GnomeDesktop.h"
+#include "platform/gnome/GnomeTalkKey.h"
 #include "tests/support/GnomeSession.h"
 #include "tests/support/WaitUntil.h"
 
@@ -91,6 +92,43 @@ TEST_F(GnomeDesktopTest, WindowCommandsAndThePointerActOnTheShell)
 
 // The extension is on only while the program runs: turned on at its start, off at its
 // end, also when found on (turned on by hand, or left on by a run that crashed).
+// The Shell tells each press of the talk key (keys of the extension's own keyboard pass
+// its shortcuts as the user's do), and refuses a key that is none.
+TEST_F(GnomeDesktopTest, TheTalkKeyTellsEachPress)
+{
+    platform::GnomeTalkKey talk(shell.bus());
+    int presses = 0;
+    QObject::connect(&talk, &platform::GnomeTalkKey::pressed, [&] { ++presses; });
+    QString why;
+    using Answer = platform::GnomeTalkKey::Answer;
+    ASSERT_EQ(talk.watch(QStringLiteral("F9"), &why), Answer::Taken) << why.toStdString();
+    const auto tap = [&](int key) {
+        desktop->keyEvent(key, true);
+        desktop->keyEvent(key, false);
+    };
+    // The Shell passes no shortcut on until it has finished starting.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            tap(0x78);
+            return waitForEvents([&] { return presses > 0; }, 200);
+        },
+        30000));
+    waitForEvents([] { return false; }, 300);
+    presses = 0;
+    for (const int key : {0x78 /* F9 */, 0x77 /* F8 */, 0x78})
+        tap(key);
+    EXPECT_TRUE(waitForEvents([&] { return presses == 2; }));
+    EXPECT_EQ(talk.watch(QString(), &why), Answer::Taken);
+    tap(0x78);
+    waitForEvents([] { return false; }, 300);
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(talk.watch(QStringLiteral("NoSuchKey"), &why), Answer::Refused);
+    EXPECT_EQ(why.toStdString(),
+              "GNOME Shell will not give NoSuchKey (another shortcut has it); pick another key.");
+    desktop.reset(); // the extension goes off with the program's desktop
+    EXPECT_EQ(talk.watch(QStringLiteral("F9"), &why), Answer::NoExtension);
+}
+
 TEST_F(GnomeDesktopTest, TheExtensionIsOnOnlyWhileTheProgramRuns)
 {
     desktop.reset();
