@@ -3,6 +3,7 @@
 #include "launcher/Launcher.h"
 #include "platform/choice/SessionDesktop.h"
 #include "platform/gnome/GnomeTalkKey.h"
+#include "platform/kde/KwinTalkKey.h"
 #include "platform/portal/GlobalShortcutsPortal.h"
 #include "platform/x11/X11TalkKey.h"
 
@@ -27,24 +28,29 @@ std::unique_ptr<QObject> linkX11(Launcher& launcher)
     return key;
 }
 
-// On Wayland: the desktop portal's global shortcuts where the desktop offers them (held
-// as on X11); else, on GNOME, the program's Shell extension (each press is one
-// utterance); else the user is told to bind the key to "/talk". The portal is asked for
-// on the first key picked, not at start: where the desktop has no portal, finding that
-// out may take a while.
+// On Wayland: on Plasma KWin's own global shortcuts (held as on X11); else the desktop
+// portal's global shortcuts where the desktop offers them (held too); else, on GNOME,
+// the program's Shell extension (each press is one utterance); else the user is told to
+// bind the key to "/talk". The desktop is asked on the first key picked, not at start:
+// where it has no portal, finding that out may take a while.
 class WaylandTalkKey : public QObject
 {
 public:
-    WaylandTalkKey(Launcher& launcher, bool gnome) : launcher_(launcher), gnome_(gnome) {}
+    WaylandTalkKey(Launcher& launcher, platform::DesktopKind kind)
+        : launcher_(launcher), kind_(kind)
+    {
+    }
 
     bool watch(const QString& name, QString* error)
     {
         key_ = name;
-        if (!portal_ && !gnomeKey_) {
+        if (!opened_) {
             if (name.isEmpty())
                 return true;
             open();
         }
+        if (kwinKey_)
+            return kwinKey_->watch(name, error);
         if (portal_) {
             portal_->bind(name);
             return true;
@@ -73,11 +79,23 @@ public:
 private:
     void open()
     {
+        opened_ = true;
+        if (kind_ == platform::DesktopKind::Kde) {
+            auto kwin = std::make_unique<platform::KwinTalkKey>();
+            if (kwin->problem().isEmpty()) {
+                kwinKey_ = std::move(kwin);
+                connect(kwinKey_.get(), &platform::KwinTalkKey::pressed, &launcher_,
+                        &Launcher::talkKeyDown);
+                connect(kwinKey_.get(), &platform::KwinTalkKey::released, &launcher_,
+                        &Launcher::talkKeyUp);
+                return;
+            }
+        }
         auto portal =
             std::make_unique<platform::GlobalShortcutsPortal>(QDBusConnection::sessionBus());
         problem_ = portal->problem();
         if (!problem_.isEmpty()) {
-            if (gnome_) {
+            if (kind_ == platform::DesktopKind::Gnome) {
                 gnomeKey_ = std::make_unique<platform::GnomeTalkKey>();
                 connect(gnomeKey_.get(), &platform::GnomeTalkKey::pressed, &launcher_,
                         &Launcher::talkOnce);
@@ -109,7 +127,9 @@ private:
     }
 
     Launcher& launcher_;
-    const bool gnome_;
+    const platform::DesktopKind kind_;
+    bool opened_ = false;
+    std::unique_ptr<platform::KwinTalkKey> kwinKey_;
     std::unique_ptr<platform::GlobalShortcutsPortal> portal_;
     std::unique_ptr<platform::GnomeTalkKey> gnomeKey_;
     QString key_;
@@ -124,7 +144,7 @@ std::unique_ptr<QObject> linkTalkKey(Launcher& launcher)
         platform::sessionDesktop(QProcessEnvironment::systemEnvironment()).kind;
     if (kind == platform::DesktopKind::X11)
         return linkX11(launcher);
-    auto key = std::make_unique<WaylandTalkKey>(launcher, kind == platform::DesktopKind::Gnome);
+    auto key = std::make_unique<WaylandTalkKey>(launcher, kind);
     WaylandTalkKey* watch = key.get();
     // The portal answers later; what it refuses is told then.
     launcher.setTalkKeyWatch(
