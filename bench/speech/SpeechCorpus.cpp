@@ -12,8 +12,6 @@
 
 namespace bench {
 
-const QString kStartPhrase = QStringLiteral("Computer");
-
 bool readList(const QString& list, std::vector<Entry>* entries, QString* error)
 {
     QFile f(list);

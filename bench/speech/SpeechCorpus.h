@@ -17,6 +17,8 @@
 namespace bench {
 
 constexpr int kRate = 16000;
+// The start phrase every corpus's grammar holds.
+inline const QString kStartPhrase = QStringLiteral("Computer");
 
 struct Entry
 {

@@ -17,7 +17,9 @@ QJsonObject tallyJson(const Tally& t)
                   {"false_accepted", t.falseAccepted},
                   {"accuracy_percent", jsonNumber(t.accuracy())},
                   {"false_accept_percent", jsonNumber(t.falsePercent())},
-                  {"false_accepts_per_hour", jsonNumber(t.falsePerHour())}};
+                  {"false_accepts_per_hour", jsonNumber(t.falsePerHour())},
+                  {"launches_per_hour", jsonNumber(t.perHour(t.launches))},
+                  {"start_phrase_openings_per_hour", jsonNumber(t.perHour(t.openings))}};
     if (t.timed) {
         o.insert(QStringLiteral("latency_median_ms"), jsonNumber(t.latency(0.5)));
         o.insert(QStringLiteral("latency_p95_ms"), jsonNumber(t.latency(0.95)));

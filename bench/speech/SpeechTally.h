@@ -37,6 +37,8 @@ struct Tally
 {
     int commands = 0, correct = 0, rejected = 0, wrong = 0;
     int mustReject = 0, falseAccepted = 0;
+    // Of the material to reject: every phrase accepted, and the start phrases among them.
+    int launches = 0, openings = 0;
     double rejectSeconds = 0;
     double fedSeconds = 0, wallSeconds = 0;
     std::vector<double> latencies;
@@ -52,6 +54,8 @@ struct Tally
             rejectSeconds += o.audioSeconds;
             if (!o.accepted.isEmpty())
                 ++falseAccepted;
+            launches += static_cast<int>(o.accepted.size());
+            openings += static_cast<int>(o.accepted.count(kStartPhrase));
             return;
         }
         ++commands;
@@ -69,6 +73,7 @@ struct Tally
     {
         commands += t.commands, correct += t.correct, rejected += t.rejected, wrong += t.wrong;
         mustReject += t.mustReject, falseAccepted += t.falseAccepted;
+        launches += t.launches, openings += t.openings;
         rejectSeconds += t.rejectSeconds, fedSeconds += t.fedSeconds;
         wallSeconds += t.wallSeconds;
         latencies.insert(latencies.end(), t.latencies.begin(), t.latencies.end());
@@ -79,6 +84,10 @@ struct Tally
     double falsePerHour() const
     {
         return rejectSeconds > 0 ? falseAccepted * 3600.0 / rejectSeconds : NAN;
+    }
+    double perHour(int count) const
+    {
+        return rejectSeconds > 0 ? count * 3600.0 / rejectSeconds : NAN;
     }
     double rtf() const { return timed && fedSeconds > 0 ? wallSeconds / fedSeconds : NAN; }
     double latency(double q) const

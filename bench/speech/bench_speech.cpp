@@ -358,7 +358,7 @@ QJsonObject pushToTalkJson(const CorpusResults& r)
 // The figures the targets are set on, summed over a group of corpora.
 struct Summary
 {
-    Tally clean, noisy10, reject, noisyReject, noise, all;
+    Tally clean, noisy10, reject, noisyReject, noise, continuous, all;
     void add(const CorpusResults& r, bool ours)
     {
         for (const auto& [c, t] : ours ? r.ours.byCondition : r.base.byCondition) {
@@ -369,6 +369,8 @@ struct Summary
                 noisy10.add(t);
             else if (isNoise(c))
                 noise.add(t);
+            else if (c == QLatin1String("continuous"))
+                continuous.add(t);
             else if (isNoisyReject(c))
                 noisyReject.add(t);
             else if (t.mustReject)
@@ -462,7 +464,9 @@ int main(int argc, char** argv)
                        real + QStringLiteral("/words/grammar.txt")) ||
             !addCorpus(QStringLiteral("real sentences"),
                        real + QStringLiteral("/sentences/list.tsv"),
-                       real + QStringLiteral("/sentences/grammar.txt")))
+                       real + QStringLiteral("/sentences/grammar.txt")) ||
+            !addCorpus(QStringLiteral("real phrases"), real + QStringLiteral("/phrases/list.tsv"),
+                       real + QStringLiteral("/phrases/grammar.txt")))
             return 2;
     }
 
@@ -627,6 +631,14 @@ int main(int argc, char** argv)
             "  the same at 10 dB SNR %",
             [](const Summary& s) { return s.noisyReject.falsePercent(); }, real, realBase,
             synthetic, syntheticBase, NAN, NAN, false),
+        row(
+            "continuous speech, launches/hour",
+            [](const Summary& s) { return s.continuous.perHour(s.continuous.launches); }, real,
+            realBase, synthetic, syntheticBase, NAN, NAN, false),
+        row(
+            "  start-phrase openings/hour",
+            [](const Summary& s) { return s.continuous.perHour(s.continuous.openings); }, real,
+            realBase, synthetic, syntheticBase, 1, NAN, false),
         row(
             "noise and tones, accepts/hour",
             [](const Summary& s) { return s.noise.falsePerHour(); }, real, realBase, synthetic,

@@ -10,6 +10,15 @@
 #               speakers (American and British), to reject unless the grammar has them.
 #   sentences/  pocketsphinx-testdata: spoken card names, "go forward ten meters", digits
 #               and numbers as commands; the read sentences of librivox/ to reject.
+#   phrases/    tuxpaint-stamps-default: the spoken descriptions of its stamps ("A brown
+#               hen"), every other English one a user command (those whose words the
+#               recogniser's dictionary has), the rest that speaker's speech to reject;
+#               a twelfth of each other language's descriptions to reject. The voice
+#               messages and taunts of warzone2100-data (three robot voices) as English
+#               speech to reject. And continuous speech: the other descriptions of every
+#               language and the game's messages one after another, with short pauses, in
+#               ten-minute streams, each to reject as a whole; a start phrase heard in
+#               them is a false opening.
 #
 # Every command is there clean, band-limited as a telephone or headset carries it (nothing
 # above 4 kHz), and in continuous background noise at 20 and 10 dB SNR, pink and babble
@@ -28,7 +37,7 @@ set -euo pipefail
 
 out=${1:?usage: make-real-corpus.sh FOLDER [JOBS]}
 jobs=${2:-$(nproc)}
-for tool in sox apt-get dpkg; do
+for tool in sox apt-get dpkg unzip; do
   command -v "$tool" >/dev/null || { echo "make-real-corpus.sh: $tool is missing" >&2; exit 1; }
 done
 mkdir -p "$out"
@@ -40,7 +49,8 @@ if [ "$(cat "$out/.complete" 2>/dev/null)" = "$signature" ]; then
 fi
 
 # The packages, fetched once and kept.
-packages=(ktuberling-data klettres-data pocketsphinx-testdata)
+packages=(ktuberling-data klettres-data pocketsphinx-testdata tuxpaint-stamps-default
+  warzone2100-data)
 mkdir -p "$out/debs" "$out/unpacked"
 for p in "${packages[@]}"; do
   if ! ls "$out/debs/${p}"_*.deb >/dev/null 2>&1; then
@@ -52,8 +62,15 @@ done
 kt="$out/unpacked/usr/share/ktuberling/sounds"
 kl="$out/unpacked/usr/share/klettres"
 ps="$out/unpacked/usr/share/pocketsphinx/test/data"
+tp="$out/unpacked/usr/share/tuxpaint/stamps"
+wz="$out/unpacked/warzone2100"
+if [ ! -f "$wz/.audio" ]; then
+  unzip -q -o "$out/unpacked/usr/share/games/warzone2100/base.wz" 'audio/memressp/*' \
+    'audio/taunts/*' -d "$wz" && touch "$wz/.audio"
+fi
+dictionary=/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict
 
-rm -rf "$out/words" "$out/sentences" "$out/.tmp"
+rm -rf "$out/words" "$out/sentences" "$out/phrases" "$out/.tmp"
 mkdir -p "$out/.tmp"
 tmp="$out/.tmp"
 
@@ -166,6 +183,57 @@ for f in "$ps"/librivox/*.wav; do
   add sentences rej "$f" "ps-$(basename "$f" .wav)" "" "ps-librivox"
 done
 
+# tuxpaint: the English descriptions of the stamps, from the first line of each stamp's
+# text file.
+: >"$tmp/phrases.grammar"
+known() { # whether the dictionary has every word of the phrase
+  local w
+  for w in ${1,,}; do grep -q "^$w " "$dictionary" || return 1; done
+}
+declare -A tp_command=()
+n=0
+while IFS= read -r f; do
+  stamp=${f%_desc.ogg}
+  text=$({ head -n 1 "$stamp.txt" 2>/dev/null || true; } | tr -d '\r.')
+  [ -n "$text" ] || continue
+  phrase=$(sed -E 's/(^| )([a-z])/\1\u\2/g' <<<"$text")
+  name="tp-en-$(basename "$stamp")"
+  if ((n++ % 2 == 0)) && known "$phrase"; then
+    echo "$phrase" >>"$tmp/phrases.grammar"
+    tp_command[$(basename "$stamp")]=1
+    add phrases cmd "$f" "$name" "$phrase" tp-en
+  else
+    add phrases rej "$f" "$name" "" tp-en
+  fi
+done < <(find "$tp" -name '*_desc.ogg' | sort)
+# The other languages: a twelfth of each to reject (not the descriptions of the stamps
+# that are commands: "Un koala" may well be heard as "A Koala"); the rest go into the
+# continuous streams.
+: >"$tmp/continuous.list"
+declare -A lang_count=()
+while IFS= read -r f; do
+  stamp=$(basename "$f")
+  lang=${stamp##*_desc_}
+  lang=${lang%.*}
+  stamp=${stamp%_desc_*}
+  n=${lang_count[$lang]:-0}
+  lang_count[$lang]=$((n + 1))
+  if ((n % 12 == 0)) && [ -z "${tp_command[$stamp]:-}" ]; then
+    add phrases rej1 "$f" "tp-$lang-$stamp" "" "tp-$lang"
+  else
+    echo "$f" >>"$tmp/continuous.list"
+  fi
+done < <(find "$tp" -name '*_desc_*.ogg' -o -name '*_desc_*.wav' | sort)
+# warzone2100: the game's voice messages, and its taunts in three robot voices.
+for f in "$wz"/audio/memressp/*/*.ogg; do
+  add phrases rej "$f" "wz-$(basename "$(dirname "$f")")-$(basename "$f" .ogg)" "" wz-messages
+  echo "$f" >>"$tmp/continuous.list"
+done
+for f in "$wz"/audio/taunts/taunt*/*.ogg; do
+  voice=$(basename "$(dirname "$f")")
+  add phrases rej "$f" "wz-$voice-$(basename "$f" .ogg)" "" "wz-$voice"
+done
+
 # Babble: six talkers at once, each a stream of foreign words and read sentences, so that
 # it sounds like a room of people and nobody in it is understood.
 voices=()
@@ -251,8 +319,32 @@ export -f render
 echo "converting $(wc -l <"$jobs_file") recordings into $out with $jobs jobs..."
 tr '\n' '\0' <"$jobs_file" | xargs -0 -P "$jobs" -I{} bash -c 'render "$1" "$2"' _ "$out" {}
 
+# Continuous speech: the recordings of the list one after another with 0.4 s of silence
+# after each, dealt out in turn to twelve streams of up to ten minutes (so each holds
+# every language and some of the game's English), six per fold.
+echo "joining $(wc -l <"$tmp/continuous.list") recordings into continuous streams..."
+mkdir -p "$tmp/parts" "$out/phrases/continuous"
+awk '{ printf "%s|%s/parts/%06d.wav\n", $0, tmp, NR }' tmp="$tmp" "$tmp/continuous.list" |
+  tr '\n' '\0' | xargs -0 -P "$jobs" -I{} bash -c \
+  'IFS="|" read -r from to <<<"$1"; to16k "$from" "$to" norm -3 pad 0 0.4' _ {}
+for s in $(seq 0 11); do
+  parts=()
+  total=0
+  while IFS= read -r part; do
+    parts+=("$part")
+    total=$(awk -v t="$total" -v d="$(soxi -D "$part")" 'BEGIN { print t + d }')
+    awk -v t="$total" 'BEGIN { exit !(t >= 600) }' && break
+  done < <(find "$tmp/parts" -name '*.wav' | sort | awk -v s="$s" '(NR - 1) % 12 == s')
+  sox "${parts[@]}" "$out/phrases/continuous/stream-$s.wav"
+  fold=tune
+  ((s % 2 == 0)) || fold=report
+  printf 'continuous/stream-%s.wav\t\tcontinuous\tstreams\t%s\n' "$s" "$fold" \
+    >>"$tmp/list.phrases.continuous"
+done
+rm -rf "$tmp/parts"
+
 # Noise alone: babble and pink noise at three levels, ten seconds each.
-for corpus in words sentences; do
+for corpus in words sentences phrases; do
   mkdir -p "$out/$corpus/noise"
   for noise in babble pink; do
     for level in 0.05 0.2 0.6; do
@@ -267,7 +359,7 @@ done
 sed -i -E '/\tnoise\t/ { /-0\.2\.wav/ s/\ttune$/\treport/ }' "$out"/*/list.tsv
 rm -rf "$tmp"
 echo "$signature" >"$out/.complete"
-for corpus in words sentences; do
+for corpus in words sentences phrases; do
   echo "real-voice corpus ready: $out/$corpus/list.tsv ($(wc -l <"$out/$corpus/list.tsv") files," \
     "$(wc -l <"$out/$corpus/grammar.txt") user phrases)"
 done
