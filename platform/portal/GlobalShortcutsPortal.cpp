@@ -39,7 +39,6 @@ namespace platform {
 namespace {
 
 using portal::kPath;
-using portal::kRequest;
 using portal::kService;
 using portal::kSession;
 using portal::Shortcut;
@@ -58,7 +57,9 @@ QString talkTrigger(const QList<Shortcut>& shortcuts)
 } // namespace
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject* parent)
-    : QObject(parent), bus_(std::move(bus))
+    : QObject(parent), bus_(std::move(bus)),
+      request_(bus_, kInterface, this, SLOT(onResponse(uint, QVariantMap)),
+               [this](const QString& why) { refuse(why); })
 {
     portal::registerShortcutTypes();
     if (portal::interfaceProperties(bus_, kInterface).isEmpty()) {
@@ -87,24 +88,14 @@ void GlobalShortcutsPortal::bind(const QString& keysymName)
     state_ = State::Creating;
     // A token that stays the same from one run to the next: Plasma keeps the key the user
     // gave the shortcut under it.
-    request(QStringLiteral("CreateSession"), {},
-            {{QStringLiteral("session_handle_token"), QStringLiteral("sarquen_talk_") + key_}});
-}
-
-void GlobalShortcutsPortal::request(const QString& method, QVariantList arguments,
-                                    QVariantMap options)
-{
-    requestPath_ =
-        portal::request(bus_, kInterface, method, std::move(arguments), std::move(options), this,
-                        SLOT(onResponse(uint, QVariantMap)), [this](const QString& error) {
-                            refuse(QStringLiteral("the desktop portal failed (%1)").arg(error));
-                        });
+    request_.send(
+        QStringLiteral("CreateSession"), {},
+        {{QStringLiteral("session_handle_token"), QStringLiteral("sarquen_talk_") + key_}});
 }
 
 void GlobalShortcutsPortal::onResponse(uint response, const QVariantMap& results)
 {
-    bus_.disconnect(kService, std::exchange(requestPath_, QString()), kRequest,
-                    QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+    request_.forget();
     if (response != 0) {
         refuse(response == 1
                    ? QStringLiteral("the desktop was told not to give the program %1").arg(key_)
@@ -118,10 +109,10 @@ void GlobalShortcutsPortal::onResponse(uint response, const QVariantMap& results
             {kTalk,
              {{QStringLiteral("description"), QStringLiteral("Ombrel Sarquen: push to talk")},
               {QStringLiteral("preferred_trigger"), key_}}}};
-        request(QStringLiteral("BindShortcuts"),
-                {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts),
-                 QString()},
-                {});
+        request_.send(QStringLiteral("BindShortcuts"),
+                      {QVariant::fromValue(QDBusObjectPath(session_)),
+                       QVariant::fromValue(shortcuts), QString()},
+                      {});
     } else if (state_ == State::Binding) {
         // A desktop that lets the user pick keys in its own settings (Plasma 5) binds
         // the shortcut without a key, and gives it one when the user does.
@@ -158,9 +149,7 @@ void GlobalShortcutsPortal::onShortcutsChanged(const QDBusObjectPath& session,
 
 void GlobalShortcutsPortal::close()
 {
-    if (!requestPath_.isEmpty())
-        bus_.disconnect(kService, std::exchange(requestPath_, QString()), kRequest,
-                        QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
+    request_.forget();
     if (!session_.isEmpty())
         bus_.send(QDBusMessage::createMethodCall(kService, std::exchange(session_, QString()),
                                                  kSession, QStringLiteral("Close")));

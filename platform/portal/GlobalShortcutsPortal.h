@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/portal/PortalRequests.h"
 #include "platform/portal/PortalShortcut.h"
 
 #include <QDBusConnection>
@@ -55,7 +56,6 @@ private:
         Bound
     };
 
-    void request(const QString& method, QVariantList arguments, QVariantMap options);
     // Ends the session and forgets a request still waiting for its answer.
     void close();
     void refuse(const QString& why);
@@ -65,7 +65,7 @@ private:
     State state_ = State::Idle;
     QString key_;
     QString session_;
-    QString requestPath_;
+    portal::PendingRequest request_;
     bool down_ = false;
 };
 

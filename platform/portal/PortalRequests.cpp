@@ -44,25 +44,38 @@ QVariantMap interfaceProperties(const QDBusConnection& bus, const QString& inter
     return qdbus_cast<QVariantMap>(answer.arguments().constFirst());
 }
 
-QString request(QDBusConnection& bus, const QString& interface, const QString& method,
-                QVariantList arguments, QVariantMap options, QObject* receiver, const char* slot,
-                std::function<void(const QString&)> failed)
+PendingRequest::PendingRequest(QDBusConnection bus, QString interface, QObject* receiver,
+                               const char* slot, std::function<void(const QString&)> failed)
+    : bus_(std::move(bus)), interface_(std::move(interface)), receiver_(receiver), slot_(slot),
+      failed_(std::move(failed))
 {
+}
+
+void PendingRequest::send(const QString& method, QVariantList arguments, QVariantMap options)
+{
+    forget();
     const QString token = newToken();
     options.insert(QStringLiteral("handle_token"), token);
-    const QString path = requestPath(bus, token);
-    bus.connect(kService, path, kRequest, QStringLiteral("Response"), receiver, slot);
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+    path_ = requestPath(bus_, token);
+    bus_.connect(kService, path_, kRequest, QStringLiteral("Response"), receiver_, slot_);
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface_, method);
     arguments << options;
     call.setArguments(arguments);
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), receiver);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, receiver,
-                     [watcher, failed = std::move(failed)](QDBusPendingCallWatcher*) {
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), receiver_);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, receiver_,
+                     [watcher, failed = failed_](QDBusPendingCallWatcher*) {
                          watcher->deleteLater();
                          if (watcher->isError() && failed)
-                             failed(watcher->error().message());
+                             failed(QStringLiteral("the desktop portal failed (%1)")
+                                        .arg(watcher->error().message()));
                      });
-    return path;
+}
+
+void PendingRequest::forget()
+{
+    if (!path_.isEmpty())
+        bus_.disconnect(kService, std::exchange(path_, QString()), kRequest,
+                        QStringLiteral("Response"), receiver_, slot_);
 }
 
 } // namespace platform::portal

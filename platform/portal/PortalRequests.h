@@ -23,13 +23,31 @@ QString newToken();
 QString pathText(const QVariant& value);
 // The properties of the portal's `interface`; empty when the portal does not offer it.
 QVariantMap interfaceProperties(const QDBusConnection& bus, const QString& interface);
-// Calls `method` of the portal's `interface` with `arguments` and then `options`, which
-// gain a new request token. The call answers at once; the answer (the user's, where the
-// desktop asks) comes later as the request's Response(uint, QVariantMap), delivered to
-// `receiver`'s `slot`. Returns the request's path, to disconnect from once answered;
-// `failed` hears why when the call itself fails.
-QString request(QDBusConnection& bus, const QString& interface, const QString& method,
-                QVariantList arguments, QVariantMap options, QObject* receiver, const char* slot,
-                std::function<void(const QString&)> failed);
+// The one request a portal user waits on at a time: `send` calls `method` of the portal's
+// `interface` with `arguments` and then `options`, which gain a new request token. The
+// call answers at once; the answer (the user's, where the desktop asks) comes later as the
+// request's Response(uint, QVariantMap), delivered to `receiver`'s `slot`. `failed` hears
+// why, in words, when the call itself fails. A new request, forget() and the end of the
+// object stop listening for the one before.
+class PendingRequest
+{
+public:
+    PendingRequest(QDBusConnection bus, QString interface, QObject* receiver, const char* slot,
+                   std::function<void(const QString&)> failed);
+    ~PendingRequest() { forget(); }
+    PendingRequest(const PendingRequest&) = delete;
+    PendingRequest& operator=(const PendingRequest&) = delete;
+
+    void send(const QString& method, QVariantList arguments, QVariantMap options);
+    void forget();
+
+private:
+    QDBusConnection bus_;
+    QString interface_;
+    QObject* receiver_;
+    const char* slot_;
+    std::function<void(const QString&)> failed_;
+    QString path_;
+};
 
 } // namespace platform::portal

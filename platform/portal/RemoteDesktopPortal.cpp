@@ -17,7 +17,6 @@ namespace platform {
 namespace {
 
 using portal::kPath;
-using portal::kRequest;
 using portal::kService;
 using portal::kSession;
 const QString kInterface = QStringLiteral("org.freedesktop.portal.RemoteDesktop");
@@ -46,7 +45,9 @@ QString readToken(const QString& path)
 RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus, QString tokenFile,
                                          std::function<void(const QString&)> refused,
                                          const QString& display)
-    : bus_(std::move(bus)), tokenFile_(std::move(tokenFile)), refused_(std::move(refused))
+    : bus_(std::move(bus)), tokenFile_(std::move(tokenFile)), refused_(std::move(refused)),
+      request_(bus_, kInterface, this, SLOT(onResponse(uint, QVariantMap)),
+               [this](const QString& why) { refuse(why); })
 {
     const QVariantMap properties = portal::interfaceProperties(bus_, kInterface);
     if (properties.isEmpty()) {
@@ -88,8 +89,8 @@ void RemoteDesktopPortal::send(std::function<void()> event)
     case State::Idle:
         state_ = State::Creating;
         waiting_.push_back(std::move(event));
-        request(QStringLiteral("CreateSession"), {},
-                {{QStringLiteral("session_handle_token"), portal::newToken()}});
+        request_.send(QStringLiteral("CreateSession"), {},
+                      {{QStringLiteral("session_handle_token"), portal::newToken()}});
         return;
     default:
         if (waiting_.size() < kMostWaiting)
@@ -97,20 +98,9 @@ void RemoteDesktopPortal::send(std::function<void()> event)
     }
 }
 
-void RemoteDesktopPortal::request(const QString& method, QVariantList arguments,
-                                  QVariantMap options)
-{
-    requestPath_ =
-        portal::request(bus_, kInterface, method, std::move(arguments), std::move(options), this,
-                        SLOT(onResponse(uint, QVariantMap)), [this](const QString& error) {
-                            refuse(QStringLiteral("the desktop portal failed (%1)").arg(error));
-                        });
-}
-
 void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
 {
-    bus_.disconnect(kService, requestPath_, kRequest, QStringLiteral("Response"), this,
-                    SLOT(onResponse(uint, QVariantMap)));
+    request_.forget();
     if (state_ == State::Refused)
         return;
     if (response != 0) {
@@ -131,12 +121,12 @@ void RemoteDesktopPortal::onResponse(uint response, const QVariantMap& results)
                 options.insert(QStringLiteral("restore_token"), token);
         }
         state_ = State::Selecting;
-        request(QStringLiteral("SelectDevices"), {QVariant::fromValue(QDBusObjectPath(session_))},
-                options);
+        request_.send(QStringLiteral("SelectDevices"),
+                      {QVariant::fromValue(QDBusObjectPath(session_))}, options);
     } else if (state_ == State::Selecting) {
         state_ = State::Starting;
-        request(QStringLiteral("Start"),
-                {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {});
+        request_.send(QStringLiteral("Start"),
+                      {QVariant::fromValue(QDBusObjectPath(session_)), QString()}, {});
     } else if (state_ == State::Starting) {
         const QString token = results.value(QStringLiteral("restore_token")).toString();
         if (!token.isEmpty())

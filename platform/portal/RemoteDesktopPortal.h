@@ -2,6 +2,7 @@
 
 #include "platform/input/KeysAndPointer.h"
 #include "platform/input/LayoutTyping.h"
+#include "platform/portal/PortalRequests.h"
 #include "platform/wayland/WaylandLayout.h"
 
 #include <QDBusConnection>
@@ -62,9 +63,6 @@ private:
 
     // Sends `event` now when the session runs, else when it has started (asking for it).
     void send(std::function<void()> event);
-    // Calls `method` of the portal with a new request token in `options`; its Response
-    // comes to onResponse. A call that fails refuses the session.
-    void request(const QString& method, QVariantList arguments, QVariantMap options);
     void notify(const QString& method, const QVariantList& values) const;
     void refuse(const QString& why);
     void key(std::uint32_t code, bool down);
@@ -77,7 +75,7 @@ private:
     uint version_ = 0;
     State state_ = State::Idle;
     QString session_;
-    QString requestPath_;
+    portal::PendingRequest request_;
     std::vector<std::function<void()>> waiting_;
     QPoint position_;
     QString problem_;
