@@ -30,8 +30,13 @@ run: deps
 	@$(MAKE) --no-print-directory build
 	$(PROGRAM)/zorv
 
+# The neural engines' Python environment (dev/neural-venv.sh) comes from PyPI: without it
+# their tests are skipped and the speech benchmark measures PocketSphinx alone.
+NEURAL_VENV = dev/neural-venv.sh $(BUILD)/neural-venv || echo "PyPI cannot be reached: no neural engines"
+
 test: test-deps
 	@$(MAKE) --no-print-directory build
+	@$(NEURAL_VENV)
 	cmake --build $(BUILD) --target tests/all
 	dev/run-tests.sh $(BUILD)
 	@$(MAKE) --no-print-directory test-sanitized
@@ -43,6 +48,7 @@ test-sanitized: test-deps
 
 bench: build
 	cmake --build $(BUILD) --target bench/all
+	@$(NEURAL_VENV)
 	dev/run-bench.sh $(BUILD)
 
 # The speech benchmark alone; CORPUS=list.tsv (WAV path TAB expected phrase TAB condition
@@ -50,6 +56,7 @@ bench: build
 # (grammar text or one user phrase a line) replaces the grammar made from its phrases.
 bench-speech: build
 	cmake --build $(BUILD) --target bench/all
+	@$(NEURAL_VENV)
 	@mkdir -p $(BUILD)/bench-results
 	$(BUILD)/bench/bench_speech --json $(BUILD)/bench-results/bench_speech.json \
 	  $(if $(CORPUS),--corpus '$(CORPUS)' --fold all) $(if $(GRAMMAR),--grammar '$(GRAMMAR)')

@@ -22,7 +22,7 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libgmock-dev xvfb xauth openbox x11-utils dbus-daemon
-    espeak-ng sox unzip clang sway foot)
+    espeak-ng sox unzip clang sway foot python3-venv)
   # A headless KWin and GNOME Shell for the tests of those desktops, without the rest of
   # the desktop they recommend; KDE's desktop portal (a Qt 5 program) for typing through it.
   lean+=(kwin-wayland gnome-shell qt6-wayland xdg-desktop-portal xdg-desktop-portal-kde

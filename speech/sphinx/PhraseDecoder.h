@@ -38,6 +38,8 @@ struct DecodedUtterance
     double longestPhone = 0;
     // By how much the phrase fits better than that ordinary word, per frame of its words.
     double rivalMargin = 0;
+    // Another recogniser's probability that nothing was said, when one judged it.
+    double noSpeech = 0;
     // The share of the utterance's sounding frames that hold one narrow tone.
     double tonalShare = 0;
     // How far the speech stood above the background, in dB.
@@ -103,6 +105,12 @@ public:
         double noiseReliefPerDb = 0.25;
         // Speech less than this far above the background (dB) is reported as too quiet.
         double tooQuietDb = 6;
+        // Whisper as the judge of each utterance, once the live decoder has found where it
+        // begins and ends: the command that starts its process (program and arguments), or
+        // empty for PocketSphinx's own passes; and when its answer is taken (WhisperJudge.h).
+        QStringList whisperCommand;
+        double whisperMargin = -3;
+        double whisperNoSpeech = 0.6;
     };
     static Settings defaultSettings();
 

@@ -193,6 +193,13 @@ bool SphinxDecoder::loadGrammar(const QString& grammarText, QStringList* skipped
         return false;
     const QStringList rivals = rivalsOf(translated);
     hasRivals_ = !rivals.isEmpty() && search(rivals_, jsgfGrammar(rivals));
+    if (judge_) {
+        // A judge that cannot take them fails on every utterance, and PocketSphinx decides.
+        QStringList phrases;
+        for (const PhraseEntry& entry : translated.phrases)
+            phrases << entry.phrase;
+        judge_->loadPhrases(phrases, nullptr);
+    }
     translated_ = std::move(translated);
     hasGrammar_ = true;
     return true;
@@ -331,6 +338,15 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
                                    : signalToNoiseDb(audio_.data(), audio_.size());
     std::vector<std::int16_t> audio = std::move(audio_);
     audio_.clear();
+    if (judge_ && judge_->judge(audio, result)) {
+        if (!result.phrase)
+            result.rejection = result.snrDb < settings_.tooQuietDb ? Rejection::TooQuiet
+                               : cutOff_                           ? Rejection::CutOff
+                                                                   : Rejection::NotACommand;
+        cutOff_ = false;
+        heard(result);
+        return;
+    }
     if (result.snrDb < settings_.denoiseBelowDb) {
         NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
         for (int i = 0; i < backgroundPasses; ++i)

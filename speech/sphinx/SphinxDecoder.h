@@ -4,6 +4,9 @@
 #include "speech/sphinx/Background.h"
 #include "speech/sphinx/GrammarTranslation.h"
 #include "speech/sphinx/PhraseDecoder.h"
+#include "speech/sphinx/UtteranceJudge.h"
+
+#include <memory>
 
 struct ps_decoder_s;
 
@@ -36,6 +39,10 @@ public:
     void flush(const std::function<void(const DecodedUtterance&)>& heard) override;
     void reset() override;
     bool inUtterance() const override { return inSpeech_; }
+
+    // From now on `judge` decides what each utterance was, PocketSphinx only where it
+    // cannot; it gets the phrases of the grammar loaded next.
+    void setJudge(std::unique_ptr<UtteranceJudge> judge) { judge_ = std::move(judge); }
 
     // The dictionary's pronunciation of a word, words added for the grammar included.
     std::optional<QString> dictionaryPronunciation(const QString& word) const;
@@ -70,6 +77,7 @@ private:
     ps_decoder_s* rivals_;    // the ordinary words, on each whole utterance
     ps_decoder_s* phoneLoop_; // the free phone loop, on each whole utterance
     TranslatedGrammar translated_;
+    std::unique_ptr<UtteranceJudge> judge_;
     // Common words, commonest first, from which each grammar takes its rivals.
     QStringList commonWords_;
     bool hasGrammar_ = false;
