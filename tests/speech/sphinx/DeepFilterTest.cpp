@@ -1,4 +1,5 @@
 #include "speech/sphinx/DeepFilter.h"
+#include "speech/sphinx/PhraseDecoder.h"
 #include "tests/support/SpokenAudio.h"
 #include "tests/support/SynthAudio.h"
 #include "tests/support/TempDir.h"
@@ -39,6 +40,17 @@ TEST(DeepFilterTest, WhatCannotBeUsedIsRefusedWithTheReason)
         EXPECT_FALSE(DeepFilter::load(c.library, c.model, 15, &error)) << qPrintable(c.library);
         EXPECT_TRUE(error.startsWith(c.says)) << qPrintable(error);
     }
+}
+
+TEST(DeepFilterTest, ADecoderSetToUseItIsNotMadeWithoutIt)
+{
+    TempDir dir;
+    PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
+    settings.deepFilterLibrary = QStringLiteral("/nowhere/libdeepfilter.so");
+    settings.deepFilterModel = dir.write(QStringLiteral("model.tar.gz"), "not a model");
+    QString error;
+    EXPECT_FALSE(PhraseDecoder::create(settings, &error));
+    EXPECT_TRUE(error.startsWith("cannot load /nowhere/libdeepfilter.so: ")) << qPrintable(error);
 }
 
 TEST(DeepFilterTest, TakesNoiseOutOfSpeechInStepWithIt)
