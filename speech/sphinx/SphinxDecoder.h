@@ -12,6 +12,8 @@ struct ps_decoder_s;
 
 namespace sphinx {
 
+class DeepFilter;
+
 // PocketSphinx behind PhraseDecoder. One decoder follows the live audio only to find
 // where utterances begin and end. Each finished utterance is then decoded whole, three
 // times: with the grammar, with a free loop of phones, and as one of the language's
@@ -22,9 +24,9 @@ namespace sphinx {
 // phones they really are, and a word that is no command fits itself better.
 // Beeps and whistles, which can fit a drawn-out vowel as well as any phones do, are told
 // apart by their power lying in one narrow band (Tonality.h). In loud background noise
-// (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h),
-// and what is left of it still costs the right phrase some of its match, so the
-// thresholds are lowered a little.
+// (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h, or
+// DeepFilter.h when the settings name a network), and what is left of it still costs the
+// right phrase some of its match, so the thresholds are lowered a little.
 class SphinxDecoder final : public PhraseDecoder
 {
 public:
@@ -55,7 +57,8 @@ private:
     };
 
     SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
-                  ps_decoder_s* rivals, ps_decoder_s* phoneLoop);
+                  ps_decoder_s* rivals, ps_decoder_s* phoneLoop,
+                  std::unique_ptr<DeepFilter> deepFilter);
     // The ordinary words that rival the phrases of `translated`.
     QStringList rivalsOf(const TranslatedGrammar& translated) const;
     // Takes one 10 ms frame of live audio; ends the utterance when its end is heard.
@@ -76,6 +79,7 @@ private:
     ps_decoder_s* grammar_;   // the grammar, on each whole utterance
     ps_decoder_s* rivals_;    // the ordinary words, on each whole utterance
     ps_decoder_s* phoneLoop_; // the free phone loop, on each whole utterance
+    std::unique_ptr<DeepFilter> deepFilter_; // null: the speex preprocessor takes out noise
     TranslatedGrammar translated_;
     std::unique_ptr<UtteranceJudge> judge_;
     // Common words, commonest first, from which each grammar takes its rivals.

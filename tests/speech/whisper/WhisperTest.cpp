@@ -15,13 +15,14 @@ using whisper::WhisperProcess;
 
 // The recogniser process as the program runs it, in the environment dev/neural-venv.sh
 // makes (make test makes it when PyPI can be reached).
+const QString python = qEnvironmentVariable("SARQUEN_NEURAL_VENV") + QStringLiteral("/bin/python");
 QStringList whisperCommand()
 {
-    return {qEnvironmentVariable("SARQUEN_NEURAL_PYTHON"), QStringLiteral(SARQUEN_WHISPER_SCRIPT)};
+    return {python, QStringLiteral(SARQUEN_WHISPER_SCRIPT)};
 }
 bool haveWhisper()
 {
-    return QFileInfo(qEnvironmentVariable("SARQUEN_NEURAL_PYTHON")).isExecutable();
+    return QFileInfo(python).isExecutable();
 }
 
 TEST(WhisperRule, TakesAPhraseNearlyAsLikelyAsWhatWasHeard)
