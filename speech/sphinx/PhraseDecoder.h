@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -113,9 +114,11 @@ public:
         // Whisper as the judge of each utterance, once the live decoder has found where it
         // begins and ends: the command that starts its process (program and arguments), or
         // empty for PocketSphinx's own passes; and when its answer is taken (WhisperJudge.h).
+        // On the tune fold any margin let the speech to reject launch more than 5 % of the
+        // time: only what Whisper heard word for word is taken.
         QStringList whisperCommand;
-        double whisperMargin = -3;
-        double whisperNoSpeech = 0.6;
+        double whisperMargin = std::numeric_limits<double>::infinity();
+        double whisperNoSpeech = 0.3;
     };
     static Settings defaultSettings();
 

@@ -1,13 +1,27 @@
 #include "speech/whisper/WhisperJudge.h"
 
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace whisper {
 
+namespace {
+
+// Lower-case words without punctuation: "What time is it?" is "what time is it".
+QString words(const QString& text)
+{
+    static const QRegularExpression other(QStringLiteral("[^\\w']+"));
+    return text.toLower().replace(other, QStringLiteral(" ")).simplified();
+}
+
+} // namespace
+
 bool Rule::takes(const Answer& answer) const
 {
-    return answer.phrase && answer.phraseScore - answer.heardScore >= margin &&
-           answer.noSpeech <= noSpeech;
+    if (!answer.phrase)
+        return false;
+    return words(*answer.phrase) == words(answer.heard) ||
+           (answer.phraseScore - answer.heardScore >= margin && answer.noSpeech <= noSpeech);
 }
 
 bool WhisperJudge::loadPhrases(const QStringList& phrases, QString* error)

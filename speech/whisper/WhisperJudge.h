@@ -7,13 +7,13 @@
 
 namespace whisper {
 
-// When Whisper's answer is taken for a phrase: its best phrase must be nearly as likely
-// as what it heard freely (the log-probability by which it falls short at most
-// `-margin`), and the model must not think that nothing was said.
+// When Whisper's answer is taken for a phrase: what it heard freely is that phrase word for
+// word; or the phrase is nearly as likely as what it heard (the log-probability by which it
+// falls short at most `-margin`) and the model does not think that nothing was said.
 struct Rule
 {
-    double margin = -3;
-    double noSpeech = 0.6;
+    double margin;
+    double noSpeech;
     bool takes(const Answer& answer) const;
 };
 

@@ -30,19 +30,21 @@ TEST(WhisperRule, TakesAPhraseNearlyAsLikelyAsWhatWasHeard)
     struct Case
     {
         std::optional<QString> phrase;
+        QString heard;
         double phraseScore, heardScore, noSpeech;
         bool takes;
     };
     const Rule rule{-3, 0.6};
     for (const Case& c : std::vector<Case>{
-             {"Yes", -2, -2, 0.1, true},    // what was heard
-             {"Yes", -5, -2, 0.1, true},    // as far short as allowed
-             {"Yes", -5.1, -2, 0.1, false}, // further
-             {"Yes", -2, -2, 0.61, false},  // the model thinks nothing was said
-             {std::nullopt, 0, 0, 0, false},
+             {"What's New", " What's new?", -9, -2, 0.9, true}, // heard word for word
+             {"Yes", "Yeah.", -5, -2, 0.1, true},               // as far short as allowed
+             {"Yes", "Yeah.", -5.1, -2, 0.1, false},            // further
+             {"Yes", "Yeah.", -2, -2, 0.61, false},             // the model heard nothing
+             {std::nullopt, "Yes", 0, 0, 0, false},
          }) {
         Answer a;
         a.phrase = c.phrase;
+        a.heard = c.heard;
         a.phraseScore = c.phraseScore;
         a.heardScore = c.heardScore;
         a.noSpeech = c.noSpeech;
@@ -91,7 +93,9 @@ TEST(WhisperJudge, HearsThePhrasesAndNotOtherTalk)
     QString error;
     std::unique_ptr<WhisperProcess> process = WhisperProcess::start(whisperCommand(), &error);
     ASSERT_TRUE(process) << qPrintable(error);
-    whisper::WhisperJudge judge(std::move(process), Rule{});
+    const PhraseDecoder::Settings tuned = PhraseDecoder::defaultSettings();
+    whisper::WhisperJudge judge(std::move(process),
+                                Rule{tuned.whisperMargin, tuned.whisperNoSpeech});
     ASSERT_TRUE(judge.loadPhrases({"What Time Is It", "Open The Calculator", "Computer"}, &error))
         << qPrintable(error);
     for (const auto& [said, taken] : std::vector<std::pair<QString, std::optional<QString>>>{
