@@ -27,34 +27,6 @@ QString colour(qsizetype engine)
     return QString::fromLatin1(kColours[engine % std::size(kColours)]);
 }
 
-QString escaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QStringLiteral("&amp;");
-            break;
-        case '<':
-            out += QStringLiteral("&lt;");
-            break;
-        case '>':
-            out += QStringLiteral("&gt;");
-            break;
-        case '"':
-            out += QStringLiteral("&quot;");
-            break;
-        case '\'':
-            out += QStringLiteral("&apos;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString num(double v)
 {
     return QString::number(v, 'f', 1);
@@ -81,7 +53,8 @@ QString text(double x, double y, const QString& content, double size, const char
 {
     return QStringLiteral(
                "<text x=\"%1\" y=\"%2\" font-size=\"%3\" text-anchor=\"%4\"%5>%6</text>\n")
-        .arg(num(x), num(y), num(size), QString::fromLatin1(anchor), extra, escaped(content));
+        .arg(num(x), num(y), num(size), QString::fromLatin1(anchor), extra,
+             content.toHtmlEscaped());
 }
 
 QString rect(double x, double y, double w, double h, const QString& fill)

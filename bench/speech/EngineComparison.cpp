@@ -138,14 +138,14 @@ double cpuSecondsOf(pid_t pid)
            static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-double peakMbOf(pid_t pid)
+double statusMb(pid_t pid, const char* field)
 {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return NAN;
     for (const QByteArray& line : f.readAll().split('\n')) {
         const QList<QByteArray> parts = line.simplified().split(' ');
-        if (parts.size() >= 2 && parts[0] == "VmHWM:")
+        if (parts.size() >= 2 && parts[0] == QByteArray(field) + ':')
             return parts[1].toDouble() / 1024;
     }
     return NAN;

@@ -50,8 +50,9 @@ struct EngineCost
 
 // The processes this one started that are still running.
 std::vector<pid_t> childProcesses();
-// CPU seconds a process has used so far, and its peak resident memory in MB.
+// CPU seconds a process has used so far.
 double cpuSecondsOf(pid_t pid);
-double peakMbOf(pid_t pid);
+// A memory figure of a process's status ("VmRSS", "VmHWM") in MB; NaN when unknown.
+double statusMb(pid_t pid, const char* field);
 
 } // namespace bench

@@ -54,6 +54,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <unistd.h>
 
 using namespace bench;
 
@@ -94,18 +95,7 @@ double cpuSeconds()
 // VmRSS and VmHWM of this process, in MB.
 std::pair<double, double> residentMb()
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    double rss = NAN, peak = NAN;
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const QList<QByteArray> parts = line.simplified().split(' ');
-            if (parts.size() >= 2 && parts[0] == "VmRSS:")
-                rss = parts[1].toDouble() / 1024;
-            if (parts.size() >= 2 && parts[0] == "VmHWM:")
-                peak = parts[1].toDouble() / 1024;
-        }
-    }
-    return {rss, peak};
+    return {statusMb(getpid(), "VmRSS"), statusMb(getpid(), "VmHWM")};
 }
 
 QString fmt(double v, const char* f = "%.1f")
@@ -734,7 +724,7 @@ int main(int argc, char** argv)
         // Its own process's peak, beside what the bench holds; ours is the bench.
         cost.peakMb = residentMb().second;
         for (const pid_t child : childProcesses())
-            cost.peakMb = peakMbOf(child);
+            cost.peakMb = statusMb(child, "VmHWM");
         if (isOurs) {
             // Idle: a minute of silence, as fast as it goes; CPU time over audio time.
             const std::vector<std::int16_t> silence(kChunk, 0);
