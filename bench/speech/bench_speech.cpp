@@ -203,6 +203,7 @@ const std::vector<Knob>& knobs()
         {"tooQuietDb", &S::tooQuietDb, nullptr},
         {"rivalWords", nullptr, &S::rivalWords},
         {"rivalMargin", &S::rivalMargin, nullptr},
+        {"startPhraseMargin", &S::startPhraseMargin, nullptr},
         {"whisperMargin", &S::whisperMargin, nullptr},
         {"whisperNoSpeech", &S::whisperNoSpeech, nullptr},
     };

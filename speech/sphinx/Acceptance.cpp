@@ -72,15 +72,17 @@ void compareRival(Evidence& evidence, const std::vector<Segment>& grammarPath,
     evidence.rivalMargin = (total(grammarPath) - total(rivalPath)) / evidence.wordFrames;
 }
 
-Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhrase, double snrDb)
+Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, const PhraseEntry& phrase,
+                         double snrDb)
 {
     const double snr = std::clamp(snrDb, settings.noisiestSnrDb, settings.quietSnrDb);
     const double relief = settings.noiseReliefPerDb * (settings.quietSnrDb - snr);
+    const double stricter = phrase.isStart ? settings.startPhraseMargin : 0;
     // A short phrase is one word: its worst word is the phrase itself.
-    const double phrase = shortPhrase ? settings.shortPhraseThreshold : settings.acceptThreshold;
-    const double word = shortPhrase ? settings.shortPhraseThreshold : settings.wordThreshold;
-    return Thresholds{phrase - relief, word - relief, settings.shortestPhone, settings.longestPhone,
-                      settings.rivalMargin};
+    const double whole = phrase.isShort ? settings.shortPhraseThreshold : settings.acceptThreshold;
+    const double word = phrase.isShort ? settings.shortPhraseThreshold : settings.wordThreshold;
+    return Thresholds{whole - relief + stricter, word - relief + stricter, settings.shortestPhone,
+                      settings.longestPhone, settings.rivalMargin + stricter};
 }
 
 bool accepts(const Evidence& evidence, const Thresholds& thresholds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/sphinx/GrammarTranslation.h"
 #include "speech/sphinx/PhraseDecoder.h"
 
 #include <QString>
@@ -67,8 +68,10 @@ struct Thresholds
 };
 
 // The thresholds for a phrase heard with its speech `snrDb` above the background: those
-// of the settings in quiet, lowered as the noise grows (see PhraseDecoder::Settings).
-Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, bool shortPhrase, double snrDb);
+// of the settings in quiet, lowered as the noise grows, and raised for the start phrase
+// (see PhraseDecoder::Settings).
+Thresholds thresholdsFor(const PhraseDecoder::Settings& settings, const PhraseEntry& phrase,
+                         double snrDb);
 
 // Accepted when the phrase and its worst word both reach their thresholds and the
 // words' average phones are neither shorter nor longer than the limits; nothing is

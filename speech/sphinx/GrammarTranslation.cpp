@@ -179,11 +179,13 @@ TranslatedGrammar translateGrammar(const QString& grammarText, const Pronunciati
         return std::pair{name, *phones};
     };
 
+    QString lastKey; // the last rule's phrase, if it can be spoken
     for (const QString& phrase : grammarPhrases(grammarText)) {
+        lastKey.clear();
         if (phrase.trimmed().isEmpty())
             continue;
         const QStringList spoken = speakableWords(phrase);
-        PhraseEntry entry{phrase, {}, false};
+        PhraseEntry entry{phrase, {}, false, false};
         int syllables = 0;
         bool speakable = !spoken.isEmpty();
         for (const QString& word : spoken) {
@@ -201,12 +203,15 @@ TranslatedGrammar translateGrammar(const QString& grammarText, const Pronunciati
         }
         entry.isShort = entry.words.size() == 1 && syllables <= 2;
         const QString key = entry.words.join(QLatin1Char(' '));
+        lastKey = key;
         if (out.phrases.contains(key))
             continue;
         out.phrases.insert(key, entry);
         alternatives << key;
     }
 
+    if (!lastKey.isEmpty())
+        out.phrases[lastKey].isStart = true;
     if (!alternatives.isEmpty())
         out.jsgf = jsgfGrammar(alternatives);
     out.alternatives = alternatives;

@@ -27,6 +27,9 @@ struct PhraseEntry
     QString phrase;       // the rule's text, exactly
     QStringList words;    // the dictionary words it is decoded as
     bool isShort = false; // one word of at most two syllables
+    // The start phrase, which wakes the program for a command: the grammar's last rule,
+    // where the program writes it (buildGrammarText).
+    bool isStart = false;
 };
 
 struct TranslatedGrammar

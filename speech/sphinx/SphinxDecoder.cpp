@@ -416,7 +416,7 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
             result.shortestPhone = evidence.shortestPhone;
             result.longestPhone = evidence.longestPhone;
             // A beep or whistle can fit a drawn-out vowel better than any phones do.
-            if (accepts(evidence, thresholdsFor(settings_, entry->isShort, result.snrDb)) &&
+            if (accepts(evidence, thresholdsFor(settings_, *entry, result.snrDb)) &&
                 result.tonalShare <= settings_.maxTonalShare)
                 result.phrase = entry->phrase;
         }

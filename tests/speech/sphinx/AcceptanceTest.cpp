@@ -6,6 +6,7 @@
 namespace {
 
 using sphinx::Evidence;
+using sphinx::PhraseEntry;
 using sphinx::Segment;
 using sphinx::Thresholds;
 
@@ -137,27 +138,37 @@ TEST(AcceptanceTest, NoiseLowersTheThresholdsWithinLimits)
     settings.quietSnrDb = 25;
     settings.noisiestSnrDb = 10;
     settings.noiseReliefPerDb = 2;
+    PhraseEntry longPhrase, shortPhrase;
+    shortPhrase.isShort = true;
 
     // Quiet, or quieter than quiet: the thresholds as set; a short phrase's one word
     // has the phrase's threshold.
     for (double snr : {25.0, 70.0}) {
-        const Thresholds longOne = sphinx::thresholdsFor(settings, false, snr);
+        const Thresholds longOne = sphinx::thresholdsFor(settings, longPhrase, snr);
         EXPECT_DOUBLE_EQ(longOne.phrase, -40);
         EXPECT_DOUBLE_EQ(longOne.worstWord, -60);
-        const Thresholds shortOne = sphinx::thresholdsFor(settings, true, snr);
+        const Thresholds shortOne = sphinx::thresholdsFor(settings, shortPhrase, snr);
         EXPECT_DOUBLE_EQ(shortOne.phrase, -30);
         EXPECT_DOUBLE_EQ(shortOne.worstWord, -30);
     }
     // 5 dB of noise more: 10 lower. At the noisiest and beyond: 30 lower, no more.
-    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 20).phrase, -50);
-    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, 20).worstWord, -70);
-    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, true, 10).phrase, -60);
-    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, false, -5).phrase, -70);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, longPhrase, 20).phrase, -50);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, longPhrase, 20).worstWord, -70);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, shortPhrase, 10).phrase, -60);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, longPhrase, -5).phrase, -70);
     // Noise costs the phrase and the ordinary words alike: the margin stays.
     settings.rivalMargin = -2;
-    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, true, 10).rivalMargin, -2);
+    EXPECT_DOUBLE_EQ(sphinx::thresholdsFor(settings, shortPhrase, 10).rivalMargin, -2);
+    // The start phrase must pass every threshold, the rival margin too, by more.
+    settings.startPhraseMargin = 4;
+    PhraseEntry start;
+    start.isStart = true;
+    const Thresholds wake = sphinx::thresholdsFor(settings, start, 20);
+    EXPECT_DOUBLE_EQ(wake.phrase, -46);
+    EXPECT_DOUBLE_EQ(wake.worstWord, -66);
+    EXPECT_DOUBLE_EQ(wake.rivalMargin, 2);
     // Durations do not depend on noise.
-    const Thresholds noisy = sphinx::thresholdsFor(settings, false, 0);
+    const Thresholds noisy = sphinx::thresholdsFor(settings, longPhrase, 0);
     EXPECT_DOUBLE_EQ(noisy.shortestPhone, settings.shortestPhone);
     EXPECT_DOUBLE_EQ(noisy.longestPhone, settings.longestPhone);
 }

@@ -124,6 +124,13 @@ TEST(GrammarTranslation, TranslatesTheProgramsGrammar)
         EXPECT_TRUE(g.find(shortOne)->isShort) << shortOne;
     EXPECT_FALSE(g.find("computer")->isShort);
     EXPECT_FALSE(g.find("my mail")->isShort);
+    // The start phrase is the last rule, also when an earlier rule sounds the same.
+    for (const auto& [words, entry] : g.phrases.asKeyValueRange())
+        EXPECT_EQ(entry.isStart, words == "computer") << qPrintable(words);
+    const TranslatedGrammar notepadLast =
+        translateGrammar(buildGrammarText({"Notepad"}, "notepad"), source);
+    EXPECT_TRUE(notepadLast.find("notepad")->isStart);
+    EXPECT_EQ(notepadLast.find("notepad")->phrase, "Notepad");
 
     // The rules' own text never reaches the JSGF: only the one rule name is bracketed.
     EXPECT_EQ(g.jsgf.count('<'), 1);
