@@ -2,6 +2,8 @@
 
 #include <QProcess>
 #include <chrono>
+#include <optional>
+#include <thread>
 
 namespace bench {
 namespace {
@@ -12,8 +14,9 @@ constexpr std::size_t kTrailingSilence = kRate; // 1 s
 } // namespace
 
 Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samples,
-                   std::size_t end)
+                   std::size_t end, bool live)
 {
+    using Clock = std::chrono::steady_clock;
     Outcome o;
     std::vector<std::int16_t> stream = samples;
     const std::size_t lead = std::min(samples.size(), static_cast<std::size_t>(kRate * 4 / 10));
@@ -21,14 +24,20 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
         stream.push_back(lead ? samples[i % lead] : 0);
     o.audioSeconds = static_cast<double>(samples.size()) / kRate;
     o.fedSeconds = static_cast<double>(stream.size()) / kRate;
+    std::optional<Clock::time_point> endHeard; // when the end of the speech was fed
     for (std::size_t at = 0; at < stream.size(); at += kChunk) {
         const std::size_t n = std::min(kChunk, stream.size() - at);
+        if (live && !o.latencyMs && at + n > end) {
+            if (!endHeard)
+                endHeard = Clock::now();
+            std::this_thread::sleep_until(
+                *endHeard + std::chrono::microseconds((at + n - end) * 1000000 / kRate));
+        }
         std::vector<DecodedUtterance> heard;
         const bool speaking = decoder.inUtterance();
-        const auto started = std::chrono::steady_clock::now();
+        const auto started = Clock::now();
         decoder.feed(stream.data() + at, n, [&](const DecodedUtterance& u) { heard.push_back(u); });
-        const double wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double wall = std::chrono::duration<double>(Clock::now() - started).count();
         o.wallSeconds += wall;
         const double ms = static_cast<double>(at + n) * 1000.0 / kRate;
         for (const DecodedUtterance& u : heard) {

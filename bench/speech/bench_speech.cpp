@@ -188,6 +188,7 @@ const std::vector<Knob>& knobs()
         {"vadThreshold", &S::vadThreshold, nullptr},
         {"endSilenceFrames", nullptr, &S::endSilenceFrames},
         {"pauseFrames", nullptr, &S::pauseFrames},
+        {"earlyPassFrames", nullptr, &S::earlyPassFrames},
         {"longestUtteranceFrames", nullptr, &S::longestUtteranceFrames},
         {"acceptThreshold", &S::acceptThreshold, nullptr},
         {"wordThreshold", &S::wordThreshold, nullptr},
@@ -693,7 +694,7 @@ int main(int argc, char** argv)
                     e.speechEnd ? static_cast<std::size_t>(*e.speechEnd * kRate) : speechEnd(s);
                 const bool continuous = e.condition == QLatin1String("continuous");
                 const double cpu0 = continuous ? cpuNow() : 0;
-                const Outcome o = decodeFile(*decoder, s, end);
+                const Outcome o = decodeFile(*decoder, s, end, !e.expected.isEmpty());
                 if (continuous) {
                     listeningCpu += cpuNow() - cpu0;
                     listenedSeconds += o.fedSeconds;

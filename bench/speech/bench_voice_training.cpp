@@ -175,7 +175,7 @@ int main(int argc, char** argv)
             std::vector<std::int16_t> samples;
             if (!readWav(e.file, &samples, &error))
                 continue;
-            const Outcome o = decodeFile(*decoder, samples, speechEnd(samples));
+            const Outcome o = decodeFile(*decoder, samples, speechEnd(samples), false);
             run.rows[rowOf(e)].add(e, o);
             if (e.expected.isEmpty())
                 run.reject.add(e, o);

@@ -29,6 +29,8 @@ constexpr std::size_t leadInSamples = 4800;
 // when there is less of it, the first 0.2 s kept before the speech.
 constexpr std::size_t backgroundSamples = 3200;
 constexpr int backgroundPasses = 3;
+// A frame no louder than this above the background is no one speaking.
+constexpr double quietAboveBackgroundDb = 6;
 
 const char* const searchName = "cmd";
 // The most frames of speech a word takes, said slowly.
@@ -261,6 +263,7 @@ void SphinxDecoder::feedFrame(const std::int16_t* samples,
     audio_.insert(audio_.end(), frame, frame + Background::kFrame);
     addHiss(frame, Background::kFrame, hiss_);
     ps_process_raw(stream_, frame, Background::kFrame, FALSE, FALSE);
+    followQuiet(samples);
 
     if (ps_get_in_speech(stream_) != 0) {
         inSpeech_ = true;
@@ -304,11 +307,13 @@ void SphinxDecoder::flush(const std::function<void(const DecodedUtterance&)>& he
 
 void SphinxDecoder::reset()
 {
+    settleEarlyPasses();
     if (uttStarted_)
         ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
-    waitFrames_ = utteranceFrames_ = 0;
+    waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
+    voiceHeard_ = false;
     cutOff_ = false;
     audio_.clear();
     pending_.clear();
@@ -319,50 +324,117 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
     ps_end_utt(stream_);
     uttStarted_ = false;
     inSpeech_ = false;
-    waitFrames_ = utteranceFrames_ = 0;
+    waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
+    voiceHeard_ = false;
     // Digital silence (a source that sends nothing yet, or a muted one) is no one
     // speaking: the detector may take its first second for speech while it learns the
     // background, and that is not worth a word to the user.
     if (std::all_of(audio_.begin(), audio_.end(), [](std::int16_t s) { return s == 0; })) {
+        settleEarlyPasses();
         audio_.clear();
         cutOff_ = false;
         return;
     }
 
+    // The passes begun early heard all the speech there was: no one spoke since.
     DecodedUtterance result;
+    if (earlyTaken_) {
+        result = early_.get();
+    } else {
+        settleEarlyPasses();
+        // Before the audio moves: without a running background, it is taken from there.
+        const BackgroundSample background = backgroundNow();
+        result = decide(std::move(audio_), background);
+    }
+    earlyTaken_ = false;
+    audio_.clear();
     result.endSample = fed_;
-    result.score = result.wordScore = -std::numeric_limits<double>::infinity();
+    if (!result.phrase)
+        result.rejection = result.tonalShare > settings_.maxTonalShare ? Rejection::NotSpeech
+                           : result.snrDb < settings_.tooQuietDb       ? Rejection::TooQuiet
+                           : cutOff_                                   ? Rejection::CutOff
+                                                                       : Rejection::NotACommand;
+    cutOff_ = false;
+    heard(result);
+}
+
+SphinxDecoder::BackgroundSample SphinxDecoder::backgroundNow() const
+{
     // The background as it has been lately, wherever nobody spoke; before anything was
     // heard, the little of it kept before the speech.
     const std::deque<std::int16_t>& recent = background_.recent();
-    const bool knowsBackground = recent.size() >= backgroundSamples;
-    const std::vector<std::int16_t> background =
-        knowsBackground
-            ? std::vector<std::int16_t>(recent.begin(), recent.end())
-            : std::vector<std::int16_t>(
-                  audio_.begin(), audio_.begin() + static_cast<std::ptrdiff_t>(
-                                                       std::min(audio_.size(), backgroundSamples)));
-    result.snrDb = knowsBackground ? signalToNoiseDb(audio_.data(), audio_.size(),
-                                                     background.data(), background.size())
-                                   : signalToNoiseDb(audio_.data(), audio_.size());
-    std::vector<std::int16_t> audio = std::move(audio_);
-    audio_.clear();
-    if (judge_ && judge_->judge(audio, result)) {
-        if (!result.phrase)
-            result.rejection = result.snrDb < settings_.tooQuietDb ? Rejection::TooQuiet
-                               : cutOff_                           ? Rejection::CutOff
-                                                                   : Rejection::NotACommand;
-        cutOff_ = false;
-        heard(result);
+    if (recent.size() >= backgroundSamples)
+        return {std::vector<std::int16_t>(recent.begin(), recent.end()), true};
+    const auto kept = static_cast<std::ptrdiff_t>(std::min(audio_.size(), backgroundSamples));
+    return {std::vector<std::int16_t>(audio_.begin(), audio_.begin() + kept), false};
+}
+
+void SphinxDecoder::followQuiet(const std::int16_t* frame)
+{
+    // Only the whole-utterance passes can start early; a judge hears the utterance whole.
+    if (!inSpeech_ || judge_ || settings_.earlyPassFrames <= 0)
+        return;
+    if (Background::levelOf(frame) > background_.level() + quietAboveBackgroundDb) {
+        // Someone speaks (again): what the early passes heard was not all of it.
+        voiceHeard_ = true;
+        quietFrames_ = 0;
+        earlyTaken_ = false;
         return;
     }
+    // A voice that never stood out from the background has no pause to tell.
+    if (!voiceHeard_ || ++quietFrames_ != settings_.earlyPassFrames)
+        return;
+    // In noise the end of a word can sink into the background: such an utterance waits
+    // for the detector to end it.
+    BackgroundSample background = backgroundNow();
+    if (!background.known ||
+        signalToNoiseDb(audio_.data(), audio_.size(), background.samples.data(),
+                        background.samples.size()) < settings_.denoiseBelowDb)
+        return;
+    // The rest of the pause will be background: the passes hear as much of it as they
+    // would at the end.
+    std::vector<std::int16_t> audio = audio_;
+    const std::size_t rest =
+        static_cast<std::size_t>(std::max(0, settings_.endSilenceFrames - quietFrames_)) *
+        Background::kFrame;
+    audio.insert(audio.end(),
+                 background.samples.end() -
+                     static_cast<std::ptrdiff_t>(std::min(rest, background.samples.size())),
+                 background.samples.end());
+    settleEarlyPasses();
+    early_ = std::async(std::launch::async, [this, audio = std::move(audio),
+                                             background = std::move(background)]() mutable {
+        return decide(std::move(audio), background);
+    });
+    earlyTaken_ = true;
+}
+
+void SphinxDecoder::settleEarlyPasses()
+{
+    // The passes use the decoders: no others may start until they are done.
+    if (early_.valid())
+        early_.get();
+    earlyTaken_ = false;
+}
+
+DecodedUtterance SphinxDecoder::decide(std::vector<std::int16_t> audio,
+                                       const BackgroundSample& background) const
+{
+    DecodedUtterance result;
+    result.score = result.wordScore = -std::numeric_limits<double>::infinity();
+    result.snrDb = background.known
+                       ? signalToNoiseDb(audio.data(), audio.size(), background.samples.data(),
+                                         background.samples.size())
+                       : signalToNoiseDb(audio.data(), audio.size());
+    if (judge_ && judge_->judge(audio, result))
+        return result;
     if (result.snrDb < settings_.denoiseBelowDb && deepFilter_) {
-        audio =
-            deepFilter_->clean(background.data(), background.size(), audio.data(), audio.size());
+        audio = deepFilter_->clean(background.samples.data(), background.samples.size(),
+                                   audio.data(), audio.size());
     } else if (result.snrDb < settings_.denoiseBelowDb) {
         NoiseSuppressor suppressor(settings_.noiseAttenuationDb);
         for (int i = 0; i < backgroundPasses; ++i)
-            suppressor.learn(background.data(), background.size());
+            suppressor.learn(background.samples.data(), background.samples.size());
         audio = suppressor.clean(audio.data(), audio.size());
     }
     // Every utterance gets the same hiss, so that what is made of it does not depend on
@@ -421,13 +493,7 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
                 result.phrase = entry->phrase;
         }
     }
-    if (!result.phrase)
-        result.rejection = result.tonalShare > settings_.maxTonalShare ? Rejection::NotSpeech
-                           : result.snrDb < settings_.tooQuietDb       ? Rejection::TooQuiet
-                           : cutOff_                                   ? Rejection::CutOff
-                                                                       : Rejection::NotACommand;
-    cutOff_ = false;
-    heard(result);
+    return result;
 }
 
 std::optional<SphinxDecoder::Pass>

@@ -6,6 +6,7 @@
 #include "speech/sphinx/PhraseDecoder.h"
 #include "speech/sphinx/UtteranceJudge.h"
 
+#include <future>
 #include <memory>
 
 struct ps_decoder_s;
@@ -27,6 +28,10 @@ class DeepFilter;
 // (SignalToNoise.h) the noise is taken out of the utterance first (NoiseSuppressor.h, or
 // DeepFilter.h when the settings name a network), and what is left of it still costs the
 // right phrase some of its match, so the thresholds are lowered a little.
+// The passes need the whole utterance, but not its end: when the settings ask for it, once
+// the voice has fallen to the background's level they begin on a thread while the
+// detector still waits out the pause, and the utterance takes their verdict when it ends
+// with no one speaking since.
 class SphinxDecoder final : public PhraseDecoder
 {
 public:
@@ -55,6 +60,11 @@ private:
         QString hypothesis;
         std::vector<Segment> segments;
     };
+    struct BackgroundSample
+    {
+        std::vector<std::int16_t> samples;
+        bool known = false; // of the running background; else the little before the speech
+    };
 
     SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_decoder_s* grammar,
                   ps_decoder_s* rivals, ps_decoder_s* phoneLoop,
@@ -69,6 +79,17 @@ private:
     // ends now).
     int framesToWait();
     void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
+    // The background to measure and clean the utterance against.
+    BackgroundSample backgroundNow() const;
+    // Counts the frames at the background's level after speech, and begins the passes
+    // when there are enough of them.
+    void followQuiet(const std::int16_t* frame);
+    // Waits for passes begun early, and forgets them.
+    void settleEarlyPasses();
+    // What an utterance was: the judge's verdict, or that of the whole-utterance passes;
+    // all but its end and the reason it was not taken.
+    DecodedUtterance decide(std::vector<std::int16_t> audio,
+                            const BackgroundSample& background) const;
     static std::optional<Pass> bestPath(ps_decoder_s* decoder);
     // Decodes an utterance in one go.
     static std::optional<Pass> decodeWhole(ps_decoder_s* decoder,
@@ -91,6 +112,10 @@ private:
     int waitFrames_ = 0;      // frames of the pause still to wait; 0: not in a pause
     int utteranceFrames_ = 0; // frames of speech in the utterance
     bool cutOff_ = false;     // the speech paused after no more than the beginning of a phrase
+    int quietFrames_ = 0;     // frames in a row at the background's level, in an utterance
+    bool voiceHeard_ = false; // a frame of the utterance stood out from the background
+    std::future<DecodedUtterance> early_; // the passes begun before the utterance ended
+    bool earlyTaken_ = false;             // and no one has spoken since they began
     Background background_;
     std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
     std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest

@@ -22,10 +22,12 @@ bool run(const QString& program, const QStringList& args)
 class SphinxDecoderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { make(PhraseDecoder::defaultSettings()); }
+
+    void make(const PhraseDecoder::Settings& settings)
     {
         QString error;
-        decoder_ = PhraseDecoder::create(PhraseDecoder::defaultSettings(), &error);
+        decoder_ = PhraseDecoder::create(settings, &error);
         ASSERT_TRUE(decoder_) << qPrintable(error);
         QStringList skipped;
         ASSERT_TRUE(
@@ -198,10 +200,22 @@ TEST_F(SphinxDecoderTest, WaitsForTheRestOfAPhraseAcrossAPause)
     // silence that ends a phrase.
     const std::vector<std::int16_t> silence(8000, 0);
     const std::vector<std::int16_t> pause(5600, 0);
-    const std::vector<DecodedUtterance> heard =
-        decode(silence + trimmed("Start") + pause + trimmed("Zorvatron") + silence + silence);
-    ASSERT_EQ(heard.size(), 1u);
-    EXPECT_EQ(heard.front().phrase.value_or(""), "Start Zorvatron");
+    // With the passes begun at the end, and begun in the pause.
+    for (int earlyPassFrames : {0, 8}) {
+        PhraseDecoder::Settings settings = PhraseDecoder::defaultSettings();
+        settings.earlyPassFrames = earlyPassFrames;
+        make(settings);
+        const std::vector<DecodedUtterance> heard =
+            decode(silence + trimmed("Start") + pause + trimmed("Zorvatron") + silence + silence);
+        ASSERT_EQ(heard.size(), 1u) << earlyPassFrames;
+        EXPECT_EQ(heard.front().phrase.value_or(""), "Start Zorvatron") << earlyPassFrames;
+        // Ended while the rest is still being said (the talk key let go): passes begun in
+        // the pause heard only "Start", and are not taken.
+        const std::vector<DecodedUtterance> cut =
+            decode(silence + trimmed("Start") + pause + trimmed("Zorvatron"));
+        ASSERT_EQ(cut.size(), 1u) << earlyPassFrames;
+        EXPECT_EQ(cut.front().phrase.value_or(""), "Start Zorvatron") << earlyPassFrames;
+    }
 }
 
 TEST_F(SphinxDecoderTest, SaysWhySoundWasNotTaken)
