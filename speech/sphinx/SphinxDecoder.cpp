@@ -308,24 +308,23 @@ void SphinxDecoder::flush(const std::function<void(const DecodedUtterance&)>& he
 void SphinxDecoder::reset()
 {
     settleEarlyPasses();
-    if (uttStarted_)
-        ps_end_utt(stream_);
-    uttStarted_ = false;
-    inSpeech_ = false;
-    waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
-    voiceHeard_ = false;
+    endLiveUtterance();
     cutOff_ = false;
     audio_.clear();
     pending_.clear();
 }
 
+void SphinxDecoder::endLiveUtterance()
+{
+    if (uttStarted_)
+        ps_end_utt(stream_);
+    uttStarted_ = inSpeech_ = voiceHeard_ = false;
+    waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
+}
+
 void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUtterance&)>& heard)
 {
-    ps_end_utt(stream_);
-    uttStarted_ = false;
-    inSpeech_ = false;
-    waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
-    voiceHeard_ = false;
+    endLiveUtterance();
     // Digital silence (a source that sends nothing yet, or a muted one) is no one
     // speaking: the detector may take its first second for speech while it learns the
     // background, and that is not worth a word to the user.

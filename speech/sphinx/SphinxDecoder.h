@@ -78,6 +78,8 @@ private:
     // more of it end the utterance, given what the live decoder has heard so far (0: it
     // ends now).
     int framesToWait();
+    // Ends the live decoder's utterance and forgets what was counted in it.
+    void endLiveUtterance();
     void finishUtterance(const std::function<void(const DecodedUtterance&)>& heard);
     // The background to measure and clean the utterance against.
     BackgroundSample backgroundNow() const;
