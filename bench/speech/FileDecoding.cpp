@@ -41,7 +41,7 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
         o.wallSeconds += wall;
         const double ms = static_cast<double>(at + n) * 1000.0 / kRate;
         for (const DecodedUtterance& u : heard) {
-            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11|%12")
+            o.utterances << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10|%11|%12|%13")
                                 .arg(u.candidate.value_or(QStringLiteral("-")))
                                 .arg(u.score, 0, 'f', 2)
                                 .arg(u.wordScore, 0, 'f', 2)
@@ -53,7 +53,8 @@ Outcome decodeFile(PhraseDecoder& decoder, const std::vector<std::int16_t>& samp
                                 .arg(rejectionText(u.rejection))
                                 .arg(u.rival.value_or(QStringLiteral("-")))
                                 .arg(u.rivalMargin, 0, 'f', 2)
-                                .arg(u.noSpeech, 0, 'f', 3);
+                                .arg(u.noSpeech, 0, 'f', 3)
+                                .arg(ms / 1000, 0, 'f', 2);
             o.events.push_back({ms, false, u.phrase});
             if (!u.phrase)
                 continue;

@@ -23,8 +23,9 @@
 // reported, file by file (path, condition, expected phrase, latency in ms, then one column per
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin|chance of no
-// speech"; Whisper's answers go to TSV.whisper, its transcription as the ordinary word). --set
-// overrides one of the decoder's settings, by its name in PhraseDecoder::Settings
+// speech|seconds into the file where it ended"; Whisper's answers go to TSV.whisper, its
+// transcription as the ordinary word). --set overrides one of the decoder's settings, by its name
+// in PhraseDecoder::Settings
 // ("acceptThreshold=-40").
 // --neural PYTHON adds the engines "deepfilter" and "whisper", measured in the same run: the
 // Python of the environment dev/neural-venv.sh makes (make bench makes the build folder's,
@@ -189,6 +190,8 @@ const std::vector<Knob>& knobs()
         {"endSilenceFrames", nullptr, &S::endSilenceFrames},
         {"pauseFrames", nullptr, &S::pauseFrames},
         {"earlyPassFrames", nullptr, &S::earlyPassFrames},
+        {"voiceGoneFrames", nullptr, &S::voiceGoneFrames},
+        {"voiceDropDb", &S::voiceDropDb, nullptr},
         {"longestUtteranceFrames", nullptr, &S::longestUtteranceFrames},
         {"acceptThreshold", &S::acceptThreshold, nullptr},
         {"wordThreshold", &S::wordThreshold, nullptr},

@@ -145,7 +145,8 @@ SphinxDecoder::SphinxDecoder(const Settings& settings, ps_decoder_s* stream, ps_
                              ps_decoder_s* rivals, ps_decoder_s* phoneLoop,
                              std::unique_ptr<DeepFilter> deepFilter)
     : settings_(settings), stream_(stream), grammar_(grammar), rivals_(rivals),
-      phoneLoop_(phoneLoop), deepFilter_(std::move(deepFilter))
+      phoneLoop_(phoneLoop), deepFilter_(std::move(deepFilter)),
+      voiceEnd_(settings.voiceGoneFrames, settings.voiceDropDb)
 {
     // Twice as many as are wanted: those that sound like a phrase's words are left out.
     if (settings.rivalWords > 0 && !settings.languageModel.isEmpty())
@@ -264,8 +265,10 @@ void SphinxDecoder::feedFrame(const std::int16_t* samples,
     addHiss(frame, Background::kFrame, hiss_);
     ps_process_raw(stream_, frame, Background::kFrame, FALSE, FALSE);
     followQuiet(samples);
+    const bool voiceGone =
+        inSpeech_ && voiceEnd_.follow(Background::levelOf(samples), background_.level());
 
-    if (ps_get_in_speech(stream_) != 0) {
+    if (ps_get_in_speech(stream_) != 0 && !voiceGone) {
         inSpeech_ = true;
         waitFrames_ = 0;
         if (++utteranceFrames_ >= settings_.longestUtteranceFrames)
@@ -320,6 +323,7 @@ void SphinxDecoder::endLiveUtterance()
         ps_end_utt(stream_);
     uttStarted_ = inSpeech_ = voiceHeard_ = false;
     waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
+    voiceEnd_.reset();
 }
 
 void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUtterance&)>& heard)

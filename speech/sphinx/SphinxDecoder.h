@@ -5,6 +5,7 @@
 #include "speech/sphinx/GrammarTranslation.h"
 #include "speech/sphinx/PhraseDecoder.h"
 #include "speech/sphinx/UtteranceJudge.h"
+#include "speech/sphinx/VoiceEnd.h"
 
 #include <future>
 #include <memory>
@@ -118,6 +119,7 @@ private:
     bool voiceHeard_ = false; // a frame of the utterance stood out from the background
     std::future<DecodedUtterance> early_; // the passes begun before the utterance ended
     bool earlyTaken_ = false;             // and no one has spoken since they began
+    VoiceEnd voiceEnd_;                   // the user's voice above talk in the room
     Background background_;
     std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
     std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest

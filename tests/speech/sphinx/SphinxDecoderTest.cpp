@@ -286,4 +286,44 @@ TEST_F(SphinxDecoderTest, ChatterBeforeDoesNotChangeTheDecision)
     EXPECT_EQ(afterChatter.back().phrase, alone.back().phrase);
 }
 
+TEST_F(SphinxDecoderTest, EndsTheCommandWhileTalkInTheRoomGoesOn)
+{
+    // Three people talking at once, 25 dB below the user, before the command and long after.
+    std::vector<std::int16_t> talk;
+    for (const auto& [text, voice] :
+         {std::pair{"the weather was really nice today and we walked along the river for hours "
+                    "until the sun went down behind the hills",
+                    "en-us"},
+          std::pair{"my brother bought a new car last week, it is red and much faster than his "
+                    "old one, he drives it every morning to work",
+                    "en+m3"},
+          std::pair{"we should cook something for dinner, maybe pasta with tomatoes and some "
+                    "cheese, or a soup if it gets cold tonight",
+                    "en+f2"}}) {
+        const std::vector<std::int16_t> one = speech(text, voice, 170);
+        talk.resize(std::max(talk.size(), one.size()));
+        for (std::size_t i = 0; i < one.size(); ++i)
+            talk[i] = static_cast<std::int16_t>(std::clamp(talk[i] + one[i], -32768, 32767));
+    }
+    const std::vector<std::int16_t> command = speech("Start Zorvatron");
+    const double gain = std::sqrt(synth::power(command.data(), command.size()) /
+                                  synth::power(talk.data(), talk.size()) / std::pow(10, 2.5));
+    const auto at = static_cast<std::size_t>(synth::rate); // a second into the talk
+    ASSERT_GT(talk.size(), at + command.size() + 3 * synth::rate);
+    std::vector<std::int16_t> room(talk.size());
+    for (std::size_t i = 0; i < talk.size(); ++i) {
+        const double user = i >= at && i < at + command.size() ? command[i - at] : 0;
+        room[i] = static_cast<std::int16_t>(std::clamp(user + gain * talk[i], -32768.0, 32767.0));
+    }
+    std::vector<DecodedUtterance> heard;
+    decoder_->feed(room.data(), room.size(),
+                   [&](const DecodedUtterance& u) { heard.push_back(u); });
+    const auto it = std::find_if(heard.begin(), heard.end(), [](const DecodedUtterance& u) {
+        return u.phrase == QStringLiteral("Start Zorvatron");
+    });
+    ASSERT_NE(it, heard.end());
+    // Heard as the user stops, not when the others do.
+    EXPECT_LT(it->endSample, static_cast<std::int64_t>(at + command.size() + synth::rate));
+}
+
 } // namespace
