@@ -8,6 +8,7 @@
 #include "speech/sphinx/Rivals.h"
 #include "speech/sphinx/SignalToNoise.h"
 #include "speech/sphinx/Tonality.h"
+#include "speech/sphinx/VoiceSpan.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -29,6 +30,9 @@ constexpr std::size_t leadInSamples = 4800;
 // when there is less of it, the first 0.2 s kept before the speech.
 constexpr std::size_t backgroundSamples = 3200;
 constexpr int backgroundPasses = 3;
+// The user's voice, over talk in the room, is taken with this much of the talk either side
+// of it: the soft beginning and end of a word.
+constexpr std::size_t voicePadSamples = 4800;
 // A frame no louder than this above the background is no one speaking.
 constexpr double quietAboveBackgroundDb = 6;
 
@@ -268,7 +272,9 @@ void SphinxDecoder::feedFrame(const std::int16_t* samples,
     const bool voiceGone =
         inSpeech_ && voiceEnd_.follow(Background::levelOf(samples), background_.level());
 
-    if (ps_get_in_speech(stream_) != 0 && !voiceGone) {
+    const bool detectorHearsSpeech = ps_get_in_speech(stream_) != 0;
+    overTalk_ = overTalk_ || (voiceGone && detectorHearsSpeech);
+    if (detectorHearsSpeech && !voiceGone) {
         inSpeech_ = true;
         waitFrames_ = 0;
         if (++utteranceFrames_ >= settings_.longestUtteranceFrames)
@@ -321,13 +327,14 @@ void SphinxDecoder::endLiveUtterance()
 {
     if (uttStarted_)
         ps_end_utt(stream_);
-    uttStarted_ = inSpeech_ = voiceHeard_ = false;
+    uttStarted_ = inSpeech_ = voiceHeard_ = overTalk_ = false;
     waitFrames_ = utteranceFrames_ = quietFrames_ = 0;
     voiceEnd_.reset();
 }
 
 void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUtterance&)>& heard)
 {
+    const bool overTalk = overTalk_;
     endLiveUtterance();
     // Digital silence (a source that sends nothing yet, or a muted one) is no one
     // speaking: the detector may take its first second for speech while it learns the
@@ -347,6 +354,15 @@ void SphinxDecoder::finishUtterance(const std::function<void(const DecodedUttera
         settleEarlyPasses();
         // Before the audio moves: without a running background, it is taken from there.
         const BackgroundSample background = backgroundNow();
+        if (overTalk && !background.samples.empty()) {
+            // The talk before and after the user's voice is no part of what they said.
+            const auto [begin, end] =
+                voiceSpan(audio_.data(), audio_.size(),
+                          backgroundLevel(background.samples.data(), background.samples.size()),
+                          settings_.voiceDropDb, voicePadSamples);
+            audio_.erase(audio_.begin() + static_cast<std::ptrdiff_t>(end), audio_.end());
+            audio_.erase(audio_.begin(), audio_.begin() + static_cast<std::ptrdiff_t>(begin));
+        }
         result = decide(std::move(audio_), background);
     }
     earlyTaken_ = false;

@@ -120,6 +120,7 @@ private:
     std::future<DecodedUtterance> early_; // the passes begun before the utterance ended
     bool earlyTaken_ = false;             // and no one has spoken since they began
     VoiceEnd voiceEnd_;                   // the user's voice above talk in the room
+    bool overTalk_ = false; // the detector heard speech after the user's voice had ended
     Background background_;
     std::vector<std::int16_t> audio_;   // the utterance so far as captured, a little before it
     std::vector<std::int16_t> pending_; // less than a frame, waiting for the rest
