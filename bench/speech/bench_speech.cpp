@@ -24,9 +24,8 @@
 // utterance: "candidate|phrase score|worst word score|shortest phone|longest phone|
 // accepted|tonal share|signal-to-noise dB|reason|best ordinary word|its margin|chance of no
 // speech|seconds into the file where it ended"; Whisper's answers go to TSV.whisper, its
-// transcription as the ordinary word). --set overrides one of the decoder's settings, by its name
-// in PhraseDecoder::Settings
-// ("acceptThreshold=-40").
+// transcription as the ordinary word). --set overrides one of the decoder's settings, by its
+// name in PhraseDecoder::Settings ("acceptThreshold=-40").
 // --neural PYTHON adds the engines "deepfilter" and "whisper", measured in the same run: the
 // Python of the environment dev/neural-venv.sh makes (make bench makes the build folder's,
 // which is used without --neural). --engines LIST measures only those of

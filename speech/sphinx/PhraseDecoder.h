@@ -91,10 +91,10 @@ public:
         // Frames (10 ms) in a row near the background and `voiceDropDb` below the
         // utterance's loudest frame, after which the user's voice has ended even though
         // talk in the room still sounds like speech to the detector; 0: the detector
-        // alone ends utterances; what is then recognised is the stretch the voice stands
-        // out in (VoiceSpan). Set on the tune fold: real commands heard over talk 20 dB
-        // below the voice went from 8 to 46 % (words), 40 to 73 % (phrases) and 50 to
-        // 100 % (sentences), and nothing changed in quiet, band-limited or pink noise.
+        // alone ends utterances. An utterance ended so is recognised only where the voice
+        // stands out (VoiceSpan). Set on the tune fold: real commands heard over talk
+        // 20 dB below the voice went from 8 to 46 % (words), 40 to 73 % (picture names)
+        // and 50 to 100 % (sentences); nothing changed in quiet, band-limited or pink noise.
         int voiceGoneFrames = 30;
         double voiceDropDb = 18;
         // Utterances longer than this (frames) are ended and judged as they are.
