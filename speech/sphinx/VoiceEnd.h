@@ -13,6 +13,16 @@ public:
     // A frame within this much of the background may be distant talk, not the user.
     static constexpr double kNearBackgroundDb = 10;
 
+    // Whether a frame is the user's voice: clear of the background, or near the utterance's
+    // loudest frame. A voice soft against its own loudest syllable but clear of the
+    // background is still the user's (a quiet word after a loud one, or after a click); in
+    // steady noise at a low signal-to-noise ratio much of the voice is near the background,
+    // but not far below its loudest syllable.
+    static bool isVoice(double frameDb, double backgroundDb, double loudestDb, double dropDb)
+    {
+        return frameDb > backgroundDb + kNearBackgroundDb || frameDb > loudestDb - dropDb;
+    }
+
     // goneFrames: frames (10 ms) without the voice that end it, 0 never; dropDb: how far
     // below the utterance's loudest frame a frame is no longer the user's voice.
     VoiceEnd(int goneFrames, double dropDb) : goneFrames_(goneFrames), dropDb_(dropDb) {}

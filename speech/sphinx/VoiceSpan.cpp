@@ -27,7 +27,7 @@ std::pair<std::size_t, std::size_t> voiceSpan(const std::int16_t* audio, std::si
         return {0, count};
     const double loudest = *std::max_element(levels.begin(), levels.end());
     const auto voice = [&](double db) {
-        return db > backgroundDb + VoiceEnd::kNearBackgroundDb || db > loudest - dropDb;
+        return VoiceEnd::isVoice(db, backgroundDb, loudest, dropDb);
     };
     const auto first = std::find_if(levels.begin(), levels.end(), voice);
     const auto last = std::find_if(levels.rbegin(), levels.rend(), voice);

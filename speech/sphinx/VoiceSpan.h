@@ -11,9 +11,8 @@
 namespace sphinx {
 
 // The part of 16 kHz audio [begin, end) from `pad` samples before its first frame that is
-// not background talk to `pad` samples after its last: a frame is talk when it is both
-// within VoiceEnd::kNearBackgroundDb of `backgroundDb` and `dropDb` below the loudest
-// frame (which is always the voice's).
+// not background talk to `pad` samples after its last, as VoiceEnd::isVoice tells them
+// apart against the loudest frame (which is always the voice's).
 std::pair<std::size_t, std::size_t> voiceSpan(const std::int16_t* audio, std::size_t count,
                                               double backgroundDb, double dropDb, std::size_t pad);
 
